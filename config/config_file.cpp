@@ -1,0 +1,280 @@
+/*
+ * config_file.cpp: the configuration file.
+ */
+#include "../core/platform.h"
+#include "../core/text.h"
+#include "../core/xml_reader.h"
+#include "../core/xml_writer.h"
+#include "config_file.h"
+#include "server_tree.h"
+#include "settings.h"
+
+wchar_t ConfigFilePath[KPATH];
+bool BackupMade;
+PendingOpenSession *PendingOpenSessions;
+OpenSessionSource ConfigOpenSessionAt;
+
+/* The integers directly inside Settings, in file order. */
+static const struct { const wchar_t *Name; int *Field; } SettingInts[] = {
+    { L"TabCaption", &Settings.TabCaption },
+    { L"CloseOnNormalEnd", &Settings.CloseOnNormalEnd },
+    { L"KeepOnAbnormalEnd", &Settings.KeepOnAbnormalEnd },
+    { L"AutoReconnect", &Settings.AutoReconnect },
+    { L"ReconnectDelay", &Settings.ReconnectDelay },
+    { L"NoQuitConfirm", &Settings.NoQuitConfirm },
+    { L"NoCloseConfirm", &Settings.NoCloseConfirm },
+    { L"CloseButtonOnTabs", &Settings.CloseButtonOnTabs },
+    { L"TabBottom", &Settings.TabBottom },
+    { L"ShowStartPage", &Settings.ShowStartPage },
+    { L"SaveLayout", &Settings.SaveLayout },
+    { L"SaveSessions", &Settings.SaveSessions },
+    { L"PasswordMode", &Settings.PasswordMode },
+    { L"PasswordDelay", &Settings.PasswordDelay },
+    { L"PuttySessionsExpanded", &Settings.PuttySessionsExpanded },
+};
+enum { SETTING_INT_COUNT = sizeof SettingInts / sizeof SettingInts[0] };
+
+void ConfigLocate(void)
+{
+    wchar_t exe[KPATH], dir[KPATH], path[KPATH], base[KPATH];
+    PlatModulePath(exe, KPATH);
+    PathDirectory(exe, dir, KPATH);
+    PathJoin(path, KPATH, dir, L"kestrum.xml");
+    if (FileExists(path)) {
+        StrCopyTo(ConfigFilePath, KPATH, path);
+        return;
+    }
+    if (!PlatGetEnv(L"APPDATA", base, KPATH))
+        StrCopyTo(base, KPATH, dir);
+    PathJoin(dir, KPATH, base, L"Kestrum");
+    PlatCreateDirectory(dir);
+    PathJoin(ConfigFilePath, KPATH, dir, L"kestrum.xml");
+}
+
+void FreePendingOpenSessions(void)
+{
+    while (PendingOpenSessions) {
+        PendingOpenSession *p = PendingOpenSessions;
+        PendingOpenSessions = p->Next;
+        MemFree(p->Uid);
+        MemFree(p->Session);
+        MemFree(p->Caption);
+        NodeFreeTree(p->Node);
+        MemFree(p);
+    }
+}
+
+static void ApplyLayout(const XmlElement *layout)
+{
+    Settings.HideMenu = XmlChildInt(layout, L"HideMenu", 0);
+    Settings.HideToolbar = XmlChildInt(layout, L"HideToolbar", 0);
+    Settings.HideTree = XmlChildInt(layout, L"HideTree", 0);
+    Settings.HideSessions = XmlChildInt(layout, L"HideSessions", 0);
+    Settings.ViewMode = XmlChildInt(layout, L"ViewMode", 0) & 3;
+    Settings.TreeWidth = XmlChildInt(layout, L"TreeWidth", Settings.TreeWidth);
+    Settings.SessionsHeight = XmlChildInt(layout, L"SessionsHeight", Settings.SessionsHeight);
+    const XmlElement *w = XmlChild(layout, L"Window");
+    if (w) {
+        MemFill(&Settings.Window, 0, sizeof Settings.Window);
+        Settings.Window.Length = (int)sizeof(WindowPlacement);
+        Settings.Window.ShowCmd = ParseInt(XmlAttr(w, L"show"));
+        Settings.Window.Left = ParseInt(XmlAttr(w, L"left"));
+        Settings.Window.Top = ParseInt(XmlAttr(w, L"top"));
+        Settings.Window.Right = ParseInt(XmlAttr(w, L"right"));
+        Settings.Window.Bottom = ParseInt(XmlAttr(w, L"bottom"));
+        Settings.WindowValid = Settings.Window.Right > Settings.Window.Left;
+    }
+}
+
+static void ApplySettings(const XmlElement *s)
+{
+    const wchar_t *putty = XmlChildText(s, L"PuttyPath");
+    if (!StrIsEmpty(putty))
+        StrCopyTo(Settings.PuttyPath, KPATH, putty);
+    for (int i = 0; i < SETTING_INT_COUNT; i++)
+        *SettingInts[i].Field = XmlChildInt(s, SettingInts[i].Name, *SettingInts[i].Field);
+    if (Settings.PasswordMode < 1 || Settings.PasswordMode > 4)
+        Settings.PasswordMode = 1;
+    const XmlElement *layout = XmlChild(s, L"Layout");
+    if (layout)
+        ApplyLayout(layout);
+    const XmlElement *hotkeys = XmlChild(s, L"Hotkeys");
+    if (hotkeys)
+        for (int i = 0; i < HOTKEY_COUNT; i++)
+            if (XmlChild(hotkeys, HotkeyActions[i].Name))
+                Settings.Hotkeys[i] = XmlChildInt(hotkeys, HotkeyActions[i].Name, 0);
+    const XmlElement *recents = XmlChild(s, L"Recents");
+    if (recents) {
+        for (int i = 0; i < RECENT_MAX; i++) {
+            MemFree(Settings.Recents[i]);
+            Settings.Recents[i] = NULL;
+        }
+        int n = 0;
+        for (const XmlElement *r = recents->FirstChild; r && n < RECENT_MAX; r = r->NextSibling)
+            if (!StrIsEmpty(r->Text))
+                Settings.Recents[n++] = StrDup(r->Text);
+    }
+    const XmlElement *send = XmlChild(s, L"SendScript");
+    if (send) {
+        Settings.SendScriptTarget = ParseInt(XmlAttr(send, L"Target"));
+        Settings.SendScriptDelay = ParseInt(XmlAttr(send, L"Delay"));
+        StrAssign(&Settings.SendScriptText, XmlChildText(send, L"Text"));
+    }
+}
+
+static void ReadOpenSessions(const XmlElement *open)
+{
+    PendingOpenSession **tail = &PendingOpenSessions;
+    while (*tail)
+        tail = &(*tail)->Next;
+    for (const XmlElement *c = open->FirstChild; c; c = c->NextSibling) {
+        PendingOpenSession *p = (PendingOpenSession *)MemAlloc(sizeof(PendingOpenSession));
+        p->Uid = StrDup(XmlAttr(c, L"uid"));
+        p->Session = StrDup(XmlAttr(c, L"session"));
+        p->Caption = StrDup(XmlAttr(c, L"caption"));
+        if (XmlChild(c, L"Node")) {
+            ServerNode *holder = NodeNew(NODE_FOLDER);
+            NodeReadList(holder, c, false);
+            p->Node = holder->FirstChild;
+            if (p->Node)
+                NodeUnlink(p->Node);
+            NodeFreeTree(holder);
+        }
+        *tail = p;
+        tail = &p->Next;
+    }
+}
+
+bool ConfigLoad(void)
+{
+    if (!ServersRoot)
+        ServersRoot = NodeNew(NODE_FOLDER);
+    if (!PuttyLoginRoot)
+        PuttyLoginRoot = NodeNew(NODE_FOLDER);
+    char *data;
+    int bytes;
+    if (!ReadWholeFile(ConfigFilePath, &data, &bytes))
+        return false;
+    wchar_t *text = WideFromUtf8(data, bytes);
+    MemWipe(data, (size_t)bytes);
+    MemFree(data);
+    XmlElement *root = XmlParseDocument(text);
+    StrFreeSecret(text);
+    if (!root || StrCompareNoCase(root->Name, L"Kestrum") != 0) {
+        XmlFree(root);
+        wchar_t broken[KPATH];
+        PathWithSuffix(broken, ConfigFilePath, L".broken");
+        PlatFileCopy(ConfigFilePath, broken);
+        return false;
+    }
+    const XmlElement *s = XmlChild(root, L"Settings");
+    if (s)
+        ApplySettings(s);
+    NodeReadList(ServersRoot, XmlChild(root, L"Servers"), false);
+    NodeReadList(PuttyLoginRoot, XmlChild(root, L"PuttySessions"), false);
+    const XmlElement *open = XmlChild(root, L"OpenSessions");
+    if (open)
+        ReadOpenSessions(open);
+    XmlFree(root);
+    return true;
+}
+
+static void WriteSettings(TextBuilder *b)
+{
+    b->Append(L"\t<Settings>\r\n");
+    XmlWriteElement(b, 2, L"PuttyPath", Settings.PuttyPath);
+    for (int i = 0; i < SETTING_INT_COUNT; i++)
+        XmlWriteIntElement(b, 2, SettingInts[i].Name, *SettingInts[i].Field);
+    if (Settings.SaveLayout) {
+        b->Append(L"\t\t<Layout>\r\n");
+        XmlWriteIntElement(b, 3, L"HideMenu", Settings.HideMenu);
+        XmlWriteIntElement(b, 3, L"HideToolbar", Settings.HideToolbar);
+        XmlWriteIntElement(b, 3, L"HideTree", Settings.HideTree);
+        XmlWriteIntElement(b, 3, L"HideSessions", Settings.HideSessions);
+        XmlWriteIntElement(b, 3, L"ViewMode", Settings.ViewMode);
+        XmlWriteIntElement(b, 3, L"TreeWidth", Settings.TreeWidth);
+        XmlWriteIntElement(b, 3, L"SessionsHeight", Settings.SessionsHeight);
+        if (Settings.WindowValid)
+            b->AppendFormat(L"\t\t\t<Window show=\"%d\" left=\"%d\" top=\"%d\" right=\"%d\" bottom=\"%d\"/>\r\n",
+                            Settings.Window.ShowCmd, Settings.Window.Left, Settings.Window.Top,
+                            Settings.Window.Right, Settings.Window.Bottom);
+        b->Append(L"\t\t</Layout>\r\n");
+    }
+    b->Append(L"\t\t<Hotkeys>\r\n");
+    for (int i = 0; i < HOTKEY_COUNT; i++)
+        XmlWriteIntElement(b, 3, HotkeyActions[i].Name, Settings.Hotkeys[i]);
+    b->Append(L"\t\t</Hotkeys>\r\n");
+    b->Append(L"\t\t<Recents>\r\n");
+    for (int i = 0; i < RECENT_MAX; i++)
+        if (!StrIsEmpty(Settings.Recents[i]))
+            XmlWriteElement(b, 3, L"R", Settings.Recents[i]);
+    b->Append(L"\t\t</Recents>\r\n");
+    b->AppendFormat(L"\t\t<SendScript Target=\"%d\" Delay=\"%d\">\r\n", Settings.SendScriptTarget,
+                    Settings.SendScriptDelay);
+    XmlWriteElement(b, 3, L"Text", Settings.SendScriptText);
+    b->Append(L"\t\t</SendScript>\r\n");
+    b->Append(L"\t</Settings>\r\n");
+}
+
+void ConfigWriteOpenSession(TextBuilder *b, const OpenSessionRecord *s)
+{
+    const ServerNode *n = s->Node;
+    b->Append(L"\t\t<Open caption=\"");
+    if (s->CaptionIsCustom)
+        XmlWriteEscaped(b, s->Caption);
+    b->AppendChar('"');
+    const ServerNode *inTree = StrIsEmpty(n->UID) ? NULL : NodeFindByUid(ServersRoot, n->UID);
+    if (inTree) {
+        b->Append(L" uid=\"");
+        XmlWriteEscaped(b, inTree->UID);
+        b->Append(L"\"/>\r\n");
+    } else if (n->IsPuttySession) {
+        b->Append(L" session=\"");
+        XmlWriteEscaped(b, n->SavedSession);
+        b->Append(L"\"/>\r\n");
+    } else {
+        b->Append(L">\r\n");
+        NodeWrite(b, n, 3, false, true);
+        b->Append(L"\t\t</Open>\r\n");
+    }
+}
+
+static void WriteTree(TextBuilder *b, const wchar_t *section, const ServerNode *root)
+{
+    b->AppendFormat(L"\t<%s>\r\n", section);
+    if (root)
+        NodeWriteList(b, root->FirstChild, 2, false, false);
+    b->AppendFormat(L"\t</%s>\r\n", section);
+}
+
+bool ConfigSave(void)
+{
+    TextBuilder b = {};
+    b.Append(L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kestrum version=\"1\">\r\n");
+    WriteSettings(&b);
+    WriteTree(&b, L"Servers", ServersRoot);
+    WriteTree(&b, L"PuttySessions", PuttyLoginRoot);
+    b.Append(L"\t<OpenSessions>\r\n");
+    if (Settings.SaveSessions && ConfigOpenSessionAt) {
+        OpenSessionRecord s;
+        for (int i = 0; ConfigOpenSessionAt(i, &s); i++)
+            if (s.Node)
+                ConfigWriteOpenSession(&b, &s);
+    }
+    b.Append(L"\t</OpenSessions>\r\n</Kestrum>\r\n");
+
+    int bytes = 0;
+    char *utf8 = Utf8FromWide(b.Text(), &bytes);
+    b.Wipe();
+
+    if (!BackupMade && FileExists(ConfigFilePath)) {
+        wchar_t bak[KPATH];
+        PathWithSuffix(bak, ConfigFilePath, L".bak");
+        PlatFileCopy(ConfigFilePath, bak);
+        BackupMade = true;
+    }
+    bool ok = WriteFileAtomic(ConfigFilePath, utf8, bytes);
+    MemWipe(utf8, (size_t)bytes);
+    MemFree(utf8);
+    return ok;
+}

@@ -1,0 +1,326 @@
+/*
+ * server_tree.cpp: the tree operations and the Node XML form.
+ */
+#include "../core/protect.h"
+#include "../core/text.h"
+#include "../core/xml_reader.h"
+#include "../core/xml_writer.h"
+#include "server_tree.h"
+
+ServerNode *ServersRoot;
+ServerNode *PuttyLoginRoot;
+ServerNode *PuttySessionsFolder;
+
+const wchar_t *const PuttyConTypeNames[CON_COUNT] = {
+    L"세션 설정 따름", L"Raw", L"Telnet", L"Rlogin", L"SSH", L"Serial",
+};
+
+const wchar_t *const PasswordModeNames[PWMODE_COUNT] = {
+    L"기본 설정 따름",
+    L"자동 (-pwfile 가능하면 사용, 아니면 창에 입력)",
+    L"PuTTY 창에 입력",
+    L"-pwfile (PuTTY 0.77 이상)",
+    L"-pw 명령줄 (권장하지 않음)",
+};
+
+const wchar_t *PuttyConTypeName(int code)
+{
+    return code >= 0 && code < CON_COUNT ? PuttyConTypeNames[code] : L"?";
+}
+
+const wchar_t *PasswordModeName(int code)
+{
+    return code >= 0 && code < PWMODE_COUNT ? PasswordModeNames[code] : L"?";
+}
+
+ServerNode *NodeNew(int type)
+{
+    ServerNode *n = (ServerNode *)MemAlloc(sizeof(ServerNode));
+    n->Type = type;
+    if (type == NODE_SERVER) {
+        n->UID = NewUid();
+        n->PuttyConType = CON_SSH;
+        n->SavedSession = StrDup(L"Default Settings");
+    }
+    return n;
+}
+
+void NodeAppendChild(ServerNode *folder, ServerNode *node)
+{
+    node->Parent = folder;
+    node->NextSibling = NULL;
+    ServerNode **link = &folder->FirstChild;
+    while (*link)
+        link = &(*link)->NextSibling;
+    *link = node;
+}
+
+void NodeInsertAfter(ServerNode *existing, ServerNode *node)
+{
+    node->Parent = existing->Parent;
+    node->NextSibling = existing->NextSibling;
+    existing->NextSibling = node;
+}
+
+void NodeUnlink(ServerNode *node)
+{
+    ServerNode *parent = node->Parent;
+    if (!parent)
+        return;
+    for (ServerNode **link = &parent->FirstChild; *link; link = &(*link)->NextSibling)
+        if (*link == node) {
+            *link = node->NextSibling;
+            break;
+        }
+    node->Parent = NULL;
+    node->NextSibling = NULL;
+}
+
+bool NodeIsAncestorOrSelf(const ServerNode *a, const ServerNode *b)
+{
+    for (; b; b = b->Parent)
+        if (a == b)
+            return true;
+    return false;
+}
+
+ServerNode *NodeCopy(const ServerNode *node, bool deep)
+{
+    ServerNode *c = (ServerNode *)MemAlloc(sizeof(ServerNode));
+    *c = *node;
+    c->DisplayName = StrDup(node->DisplayName);
+    c->UID = StrDup(node->UID);
+    c->ServerName = StrDup(node->ServerName);
+    c->UserName = StrDup(node->UserName);
+    c->Password = StrDup(node->Password);
+    c->SavedSession = StrDup(node->SavedSession);
+    c->CLParams = StrDup(node->CLParams);
+    c->Script = StrDup(node->Script);
+    c->Parent = c->FirstChild = c->NextSibling = NULL;
+    c->TreeItem = NULL;
+    if (deep)
+        for (const ServerNode *ch = node->FirstChild; ch; ch = ch->NextSibling)
+            NodeAppendChild(c, NodeCopy(ch, true));
+    return c;
+}
+
+ServerNode *NodeClone(const ServerNode *node)
+{
+    ServerNode *c = NodeCopy(node, true);
+    c->IsPuttySession = false;
+    NodeRenewUids(c);
+    return c;
+}
+
+void NodeRenewUids(ServerNode *node)
+{
+    if (node->Type == NODE_SERVER) {
+        MemFree(node->UID);
+        node->UID = NewUid();
+    }
+    for (ServerNode *ch = node->FirstChild; ch; ch = ch->NextSibling)
+        NodeRenewUids(ch);
+}
+
+void NodeFree(ServerNode *node)
+{
+    if (!node)
+        return;
+    StrFreeSecret(node->Password);
+    MemFree(node->DisplayName);
+    MemFree(node->UID);
+    MemFree(node->ServerName);
+    MemFree(node->UserName);
+    MemFree(node->SavedSession);
+    MemFree(node->CLParams);
+    MemFree(node->Script);
+    MemFree(node);
+}
+
+void NodeFreeTree(ServerNode *node)
+{
+    if (!node)
+        return;
+    for (ServerNode *ch = node->FirstChild; ch;) {
+        ServerNode *next = ch->NextSibling;
+        NodeFreeTree(ch);
+        ch = next;
+    }
+    NodeFree(node);
+}
+
+static bool SortsAfter(const ServerNode *a, const ServerNode *b)
+{
+    if (a->Type != b->Type)
+        return a->Type != NODE_FOLDER;
+    return StrCompareNoCase(a->DisplayName, b->DisplayName) > 0;
+}
+
+void NodeSortChildren(ServerNode *folder)
+{
+    ServerNode *sorted = NULL;
+    for (ServerNode *n = folder->FirstChild; n;) {
+        ServerNode *next = n->NextSibling;
+        /* After every placed child that does not sort after n. */
+        ServerNode **link = &sorted;
+        while (*link && !SortsAfter(*link, n))
+            link = &(*link)->NextSibling;
+        n->NextSibling = *link;
+        *link = n;
+        n = next;
+    }
+    folder->FirstChild = sorted;
+}
+
+int NodeCountServers(const ServerNode *node)
+{
+    int count = 0;
+    for (const ServerNode *ch = node ? node->FirstChild : NULL; ch; ch = ch->NextSibling)
+        count += ch->Type == NODE_SERVER ? 1 : NodeCountServers(ch);
+    return count;
+}
+
+ServerNode *NodeFindByUid(ServerNode *root, const wchar_t *uid)
+{
+    if (!root || StrIsEmpty(uid))
+        return NULL;
+    if (root->Type == NODE_SERVER && StrCompareNoCase(root->UID, uid) == 0)
+        return root;
+    for (ServerNode *ch = root->FirstChild; ch; ch = ch->NextSibling) {
+        ServerNode *found = NodeFindByUid(ch, uid);
+        if (found)
+            return found;
+    }
+    return NULL;
+}
+
+ServerNode *PuttyLoginFind(const wchar_t *savedSession)
+{
+    for (ServerNode *ch = PuttyLoginRoot ? PuttyLoginRoot->FirstChild : NULL; ch; ch = ch->NextSibling)
+        if (StrCompareNoCase(ch->SavedSession, savedSession) == 0)
+            return ch;
+    return NULL;
+}
+
+static void ReadPassword(ServerNode *n, const XmlElement *e, bool import)
+{
+    const XmlElement *pw = XmlChild(e, L"Password");
+    if (!pw || StrIsEmpty(pw->Text))
+        return;
+    const wchar_t *enc = XmlAttr(pw, L"enc");
+    wchar_t *value = NULL;
+    if (enc && StrCompareNoCase(enc, L"dpapi") == 0)
+        value = UnprotectPassword(pw->Text);
+    else if (enc && StrCompareNoCase(enc, L"plain") == 0)
+        value = StrDup(pw->Text);
+    if (value) {
+        StrFreeSecret(n->Password);
+        n->Password = value;
+    } else if (import) {
+        n->NeedsPassword = true;
+    }
+}
+
+static ServerNode *ReadServer(const XmlElement *e, bool import)
+{
+    ServerNode *n = NodeNew(NODE_SERVER);
+    StrAssign(&n->DisplayName, XmlChildText(e, L"DisplayName"));
+    StrAssign(&n->ServerName, XmlChildText(e, L"ServerName"));
+    StrAssign(&n->UserName, XmlChildText(e, L"UserName"));
+    StrAssign(&n->SavedSession, XmlChildText(e, L"SavedSession"));
+    StrAssign(&n->CLParams, XmlChildText(e, L"CLParams"));
+    StrAssign(&n->Script, XmlChildText(e, L"Script"));
+    const wchar_t *uid = XmlChildText(e, L"UID");
+    if (!StrIsEmpty(uid))
+        StrAssign(&n->UID, uid);
+    n->PuttyConType = XmlChildInt(e, L"PuttyConType", CON_SSH);
+    if (n->PuttyConType < 0 || n->PuttyConType >= CON_COUNT)
+        n->PuttyConType = CON_FROM_SESSION;
+    n->Port = XmlChildInt(e, L"Port", 0);
+    n->PasswordDelay = XmlChildInt(e, L"PasswordDelay", 0);
+    n->ScriptDelay = XmlChildInt(e, L"ScriptDelay", 0);
+    n->PasswordMode = XmlChildInt(e, L"PasswordMode", 0);
+    if (n->PasswordMode < 0 || n->PasswordMode >= PWMODE_COUNT)
+        n->PasswordMode = PWMODE_DEFAULT;
+    if (XmlChild(e, L"CustomCmd"))
+        n->CustomCmd = XmlChildInt(e, L"CustomCmd", 0);
+    else
+        n->CustomCmd = import && !StrIsEmpty(n->CLParams) ? 1 : 0;
+    ReadPassword(n, e, import);
+    if (StrIsEmpty(n->DisplayName))
+        StrAssign(&n->DisplayName, n->ServerName);
+    return n;
+}
+
+void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
+{
+    for (const XmlElement *c = e ? e->FirstChild : NULL; c; c = c->NextSibling) {
+        if (StrCompareNoCase(c->Name, L"Node") != 0)
+            continue;
+        const wchar_t *type = XmlAttr(c, L"Type");
+        if (type && ParseInt(type) != 0) {
+            NodeAppendChild(folder, ReadServer(c, import));
+            continue;
+        }
+        ServerNode *f = NodeNew(NODE_FOLDER);
+        StrAssign(&f->DisplayName, XmlChildText(c, L"DisplayName"));
+        f->Expanded = ParseInt(XmlAttr(c, L"Expanded"));
+        if (StrIsEmpty(f->DisplayName))
+            StrAssign(&f->DisplayName, L"폴더");
+        NodeAppendChild(folder, f);
+        NodeReadList(f, c, import);
+    }
+}
+
+static void WritePassword(TextBuilder *b, const ServerNode *n, int depth, bool plain)
+{
+    wchar_t *protectedText = plain ? NULL : ProtectPassword(n->Password);
+    XmlWriteIndent(b, depth);
+    if (protectedText) {
+        b->Append(L"<Password enc=\"dpapi\">");
+        XmlWriteEscaped(b, protectedText);
+        MemFree(protectedText);
+    } else {
+        b->Append(L"<Password enc=\"plain\">");
+        XmlWriteEscaped(b, n->Password);
+    }
+    b->Append(L"</Password>\r\n");
+}
+
+void NodeWrite(TextBuilder *b, const ServerNode *n, int depth, bool plainPasswords,
+               bool omitPasswords)
+{
+    int d = depth + 1;
+    XmlWriteIndent(b, depth);
+    if (n->Type != NODE_FOLDER) {
+        b->Append(L"<Node Type=\"1\">\r\n");
+        XmlWriteElement(b, d, L"DisplayName", n->DisplayName);
+        XmlWriteElement(b, d, L"UID", n->UID);
+        XmlWriteElement(b, d, L"SavedSession", n->SavedSession);
+        XmlWriteElement(b, d, L"ServerName", n->ServerName);
+        XmlWriteIntElement(b, d, L"PuttyConType", n->PuttyConType);
+        XmlWriteIntElement(b, d, L"Port", n->Port);
+        XmlWriteElement(b, d, L"UserName", n->UserName);
+        if (!omitPasswords && !StrIsEmpty(n->Password))
+            WritePassword(b, n, d, plainPasswords);
+        XmlWriteIntElement(b, d, L"PasswordMode", n->PasswordMode);
+        XmlWriteIntElement(b, d, L"PasswordDelay", n->PasswordDelay);
+        XmlWriteElement(b, d, L"CLParams", n->CLParams);
+        XmlWriteIntElement(b, d, L"CustomCmd", n->CustomCmd);
+        XmlWriteElement(b, d, L"Script", n->Script);
+        XmlWriteIntElement(b, d, L"ScriptDelay", n->ScriptDelay);
+    } else {
+        b->AppendFormat(L"<Node Type=\"0\" Expanded=\"%d\">\r\n", n->Expanded ? 1 : 0);
+        XmlWriteElement(b, d, L"DisplayName", n->DisplayName);
+        NodeWriteList(b, n->FirstChild, d, plainPasswords, omitPasswords);
+    }
+    XmlWriteIndent(b, depth);
+    b->Append(L"</Node>\r\n");
+}
+
+void NodeWriteList(TextBuilder *b, const ServerNode *first, int depth, bool plainPasswords,
+                   bool omitPasswords)
+{
+    for (const ServerNode *n = first; n; n = n->NextSibling)
+        NodeWrite(b, n, depth, plainPasswords, omitPasswords);
+}

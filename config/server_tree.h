@@ -1,0 +1,93 @@
+/*
+ * server_tree.h: folders and servers, their Node XML form, and the three
+ * trees the program keeps.
+ *
+ * Children are a singly linked list in display order.  A server has no
+ * children.  The password is held in clear only in memory and is
+ * overwritten when the node is freed.
+ */
+#ifndef KESTRUM_CONFIG_SERVER_TREE_H
+#define KESTRUM_CONFIG_SERVER_TREE_H
+
+struct TextBuilder;
+struct XmlElement;
+
+enum { NODE_FOLDER = 0, NODE_SERVER = 1 };
+
+/* ServerNode.PuttyConType */
+enum { CON_FROM_SESSION = 0, CON_RAW, CON_TELNET, CON_RLOGIN, CON_SSH, CON_SERIAL, CON_COUNT };
+/* ServerNode.PasswordMode; Settings.PasswordMode uses 1-4 */
+enum { PWMODE_DEFAULT = 0, PWMODE_AUTO, PWMODE_TYPE, PWMODE_PWFILE, PWMODE_CMDLINE, PWMODE_COUNT };
+
+struct ServerNode {
+    int Type;
+    wchar_t *DisplayName;
+    wchar_t *UID;
+    wchar_t *ServerName;
+    wchar_t *UserName;
+    wchar_t *Password;
+    wchar_t *SavedSession;
+    wchar_t *CLParams;
+    wchar_t *Script;
+    int Port;
+    int PuttyConType;
+    int PasswordMode;
+    int PasswordDelay;
+    int ScriptDelay;
+    int CustomCmd;
+    int Expanded;
+    bool IsPuttySession;
+    bool NeedsPassword;
+    ServerNode *Parent;
+    ServerNode *FirstChild;
+    ServerNode *NextSibling;
+    void *TreeItem;
+};
+
+/* Labels for the combo boxes, indexed by code. */
+extern const wchar_t *const PuttyConTypeNames[CON_COUNT];
+extern const wchar_t *const PasswordModeNames[PWMODE_COUNT];
+/* "?" for a code outside the tables. */
+const wchar_t *PuttyConTypeName(int code);
+const wchar_t *PasswordModeName(int code);
+
+/* The user's tree, the login data of PuTTY's saved sessions (both under
+ * invisible root folders), and the folder listing the saved sessions. */
+extern ServerNode *ServersRoot;
+extern ServerNode *PuttyLoginRoot;
+extern ServerNode *PuttySessionsFolder;
+
+/* A folder with everything empty, or a server with a fresh UID, SSH and
+ * the saved session "Default Settings". */
+ServerNode *NodeNew(int type);
+void NodeAppendChild(ServerNode *folder, ServerNode *node);
+void NodeInsertAfter(ServerNode *existing, ServerNode *node);
+void NodeUnlink(ServerNode *node);
+bool NodeIsAncestorOrSelf(const ServerNode *a, const ServerNode *b);
+/* Same UIDs; unlinked; with deep, the children follow. */
+ServerNode *NodeCopy(const ServerNode *node, bool deep);
+/* A new, independent deep copy: fresh UIDs, no longer a saved session. */
+ServerNode *NodeClone(const ServerNode *node);
+void NodeRenewUids(ServerNode *node);
+/* Releases one node, password wiped first; does not unlink. */
+void NodeFree(ServerNode *node);
+/* The node and its subtree; does not unlink. */
+void NodeFreeTree(ServerNode *node);
+/* Stable: folders first, then by name without regard to case. */
+void NodeSortChildren(ServerNode *folder);
+int NodeCountServers(const ServerNode *node);
+ServerNode *NodeFindByUid(ServerNode *root, const wchar_t *uid);
+ServerNode *PuttyLoginFind(const wchar_t *savedSession);
+
+/* Reads the Node children of e into folder.  The import flag marks
+ * servers whose password could not be taken, and guesses CustomCmd. */
+void NodeReadList(ServerNode *folder, const XmlElement *e, bool import);
+/* Writes node (with a folder's subtree) at depth.  plainPasswords writes
+ * them in clear; omitPasswords leaves them out. */
+void NodeWrite(TextBuilder *b, const ServerNode *node, int depth, bool plainPasswords,
+               bool omitPasswords);
+/* NodeWrite of node and each following sibling. */
+void NodeWriteList(TextBuilder *b, const ServerNode *first, int depth, bool plainPasswords,
+                   bool omitPasswords);
+
+#endif

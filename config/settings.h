@@ -1,0 +1,62 @@
+/*
+ * settings.h: the global options with their defaults.
+ *
+ * Fields carry the names of their XML elements in the configuration.
+ */
+#ifndef KESTRUM_CONFIG_SETTINGS_H
+#define KESTRUM_CONFIG_SETTINGS_H
+
+#include "../core/files.h"
+#include "../ui/hotkeys/hotkey_actions.h"
+
+enum { RECENT_MAX = 15 };
+
+/* Laid out as the platform's WINDOWPLACEMENT (44 bytes). */
+struct WindowPlacement {
+    int Length;
+    int Flags;
+    int ShowCmd;
+    int MinX, MinY;
+    int MaxX, MaxY;
+    int Left, Top, Right, Bottom;
+};
+
+struct SettingsRecord {
+    wchar_t PuttyPath[KPATH];
+    int TabCaption;
+    int CloseOnNormalEnd;
+    int KeepOnAbnormalEnd;
+    int AutoReconnect;
+    int ReconnectDelay;
+    int NoQuitConfirm;
+    int NoCloseConfirm;
+    int CloseButtonOnTabs;
+    int TabBottom;
+    int ShowStartPage;
+    int SaveLayout;
+    int SaveSessions;
+    int HideMenu;
+    int HideToolbar;
+    int HideTree;
+    int HideSessions;
+    int ViewMode;
+    int PasswordMode;
+    int PasswordDelay;
+    int TreeWidth;
+    int SessionsHeight;
+    WindowPlacement Window;
+    bool WindowValid;
+    int Hotkeys[HOTKEY_COUNT];
+    int PuttySessionsExpanded;
+    wchar_t *Recents[RECENT_MAX];   /* most recent first; unused slots null */
+    wchar_t *SendScriptText;
+    int SendScriptTarget;
+    int SendScriptDelay;
+};
+
+extern SettingsRecord Settings;
+
+/* Releases the owned texts, zeroes the record, sets the defaults. */
+void SettingsSetDefaults(void);
+
+#endif

@@ -1,0 +1,87 @@
+/*
+ * files.cpp: paths, whole-file reading and atomic writing.
+ */
+#include "files.h"
+#include "platform.h"
+#include "text.h"
+
+void PathDirectory(const wchar_t *path, wchar_t *out, int size)
+{
+    if (size <= 0)
+        return;
+    const wchar_t *slash = StrFindLastChar(path, '\\');
+    int n = slash ? (int)(slash - path) : 0;
+    if (n > size - 1)
+        n = size - 1;
+    MemCopy(out, path, (size_t)n * sizeof(wchar_t));
+    out[n] = 0;
+}
+
+void PathJoin(wchar_t *out, int size, const wchar_t *dir, const wchar_t *name)
+{
+    if (size <= 0)
+        return;
+    StrCopyTo(out, size, dir);
+    int n = StrLen(out);
+    if (n > 0 && n < size - 1 && out[n - 1] != '\\') {
+        out[n++] = '\\';
+        out[n] = 0;
+    }
+    StrCopyTo(out + n, size - n, name);
+}
+
+void PathWithSuffix(wchar_t *out, const wchar_t *path, const wchar_t *suffix)
+{
+    StrCopyTo(out, KPATH, path);
+    int n = StrLen(out);
+    StrCopyTo(out + n, KPATH - n, suffix);
+}
+
+bool FileExists(const wchar_t *path)
+{
+    bool dir = false;
+    return path && PlatPathInfo(path, &dir) && !dir;
+}
+
+bool ReadWholeFile(const wchar_t *path, char **data, int *bytes)
+{
+    *data = NULL;
+    *bytes = 0;
+    PlatFile f = PlatFileOpenRead(path);
+    if (!f)
+        return false;
+    uint32_t size = 0;
+    bool ok = PlatFileSize(f, &size) && size <= (uint32_t)READ_LIMIT;
+    if (ok) {
+        char *buf = (char *)MemAlloc((size_t)size + 2);
+        uint32_t got = 0;
+        if (size && !PlatFileRead(f, buf, size, &got)) {
+            MemFree(buf);
+            ok = false;
+        } else {
+            *data = buf;
+            *bytes = (int)got;
+        }
+    }
+    PlatFileClose(f);
+    return ok;
+}
+
+bool WriteFileAtomic(const wchar_t *path, const void *data, int bytes)
+{
+    if (StrLen(path) >= 256)
+        return false;
+    wchar_t tmp[KPATH];
+    PathWithSuffix(tmp, path, L".tmp");
+    PlatFile f = PlatFileCreate(tmp);
+    if (!f)
+        return false;
+    uint32_t written = 0;
+    bool good = PlatFileWrite(f, data, (uint32_t)bytes, &written) && written == (uint32_t)bytes;
+    bool flushed = PlatFileFlush(f);
+    PlatFileClose(f);
+    if (good && flushed && PlatFileReplace(tmp, path))
+        return true;
+    PlatFileDelete(tmp);
+    return false;
+}

@@ -1,0 +1,30 @@
+/*
+ * files.h: paths, whole-file reading and atomic writing.
+ *
+ * Path buffers hold KPATH (260) characters, the platform's MAX_PATH.
+ */
+#ifndef KESTRUM_CORE_FILES_H
+#define KESTRUM_CORE_FILES_H
+
+#include <stdint.h>
+
+enum { KPATH = 260, READ_LIMIT = 67108864 };
+
+/* The part before the last backslash; "" when there is none. */
+void PathDirectory(const wchar_t *path, wchar_t *out, int size);
+/* dir + "\" (when needed) + name, cut to size. */
+void PathJoin(wchar_t *out, int size, const wchar_t *dir, const wchar_t *name);
+/* path + suffix (".tmp", ".bak", ".broken") into a KPATH buffer. */
+void PathWithSuffix(wchar_t *out, const wchar_t *path, const wchar_t *suffix);
+/* True for an existing path that is not a directory. */
+bool FileExists(const wchar_t *path);
+
+/* The whole file, followed by two zero bytes; at most 64 MiB.  The
+ * caller frees *data with MemFree. */
+bool ReadWholeFile(const wchar_t *path, char **data, int *bytes);
+/* Writes path + ".tmp", flushes, then moves it over path.  On failure
+ * the target is untouched and no ".tmp" remains.  Paths of 256 or more
+ * characters fail before anything is created. */
+bool WriteFileAtomic(const wchar_t *path, const void *data, int bytes);
+
+#endif

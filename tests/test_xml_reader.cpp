@@ -1,0 +1,222 @@
+/*
+ * The forgiving XML reader.
+ */
+#include <gtest/gtest.h>
+
+#include "../core/text.h"
+#include "../core/xml_reader.h"
+#include "test_util.h"
+
+static XmlElement *Parse(const std::string &utf8)
+{
+    return XmlParseDocument(WText(utf8));
+}
+
+static std::string Decode(const std::string &utf8)
+{
+    WText w(utf8);
+    TextBuilder b = {};
+    XmlDecodeText(&b, w, (int)w.chars.size() - 1);
+    std::string out = U8(b.Text());
+    b.Release();
+    return out;
+}
+
+TEST(XmlReader, NoRoot)
+{
+    EXPECT_EQ(XmlParseDocument(L""), nullptr);
+    EXPECT_EQ(XmlParseDocument(NULL), nullptr);
+    EXPECT_EQ(Parse("just text"), nullptr);
+    EXPECT_EQ(Parse("<?xml version='1.0'?><!-- only a comment -->"), nullptr);
+    EXPECT_EQ(Parse("</end>"), nullptr);
+    EXPECT_EQ(Parse("< a/>"), nullptr);
+    EXPECT_EQ(Parse("<"), nullptr);
+}
+
+TEST(XmlReader, PrologueBeforeRoot)
+{
+    XmlElement *r = Parse("\xEF\xBB\xBF" "stray <?xml version=\"1.0\"?>\r\n<!-- c -->\r\n"
+                          "<!DOCTYPE kestrum>\r\n<Kestrum version=\"1\"><A>x</A></Kestrum>trailing<B/>");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(U8(r->Name), "Kestrum");
+    EXPECT_EQ(U8(XmlAttr(r, L"VERSION")), "1");
+    EXPECT_EQ(U8(XmlChildText(r, L"a")), "x");
+    EXPECT_EQ(r->NextSibling, nullptr);
+    EXPECT_EQ(XmlChild(r, L"B"), nullptr);
+    XmlFree(r);
+}
+
+TEST(XmlReader, AnyEndTagClosesTheOpenElement)
+{
+    XmlElement *r = Parse("<a><b>x</a></b>");
+    ASSERT_NE(r, nullptr);
+    XmlElement *b = XmlChild(r, L"b");
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(U8(b->Text), "x");
+    EXPECT_EQ(b->Parent, r);
+    EXPECT_EQ(r->Text, nullptr);
+    XmlFree(r);
+}
+
+TEST(XmlReader, UnclosedElements)
+{
+    XmlElement *r = Parse("<a>");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->FirstChild, nullptr);
+    XmlFree(r);
+    r = Parse("<a><b>text");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(U8(XmlChildText(r, L"b")), "text");
+    XmlFree(r);
+    r = Parse("<a x='1");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(U8(XmlAttr(r, L"x")), "1");
+    XmlFree(r);
+}
+
+TEST(XmlReader, WhitespaceText)
+{
+    XmlElement *r = Parse("<a>\r\n\t<b/>\r\n</a>");
+    EXPECT_EQ(r->Text, nullptr);
+    XmlFree(r);
+    r = Parse("<a>   </a>");
+    EXPECT_EQ(U8(r->Text), "   ");
+    XmlFree(r);
+    r = Parse("<a>1<b/>2</a>");
+    EXPECT_EQ(U8(r->Text), "12");
+    XmlFree(r);
+    r = Parse("<a> x <b/>\r\n y </a>");
+    EXPECT_EQ(U8(r->Text), " x \r\n y ");
+    XmlFree(r);
+}
+
+TEST(XmlReader, Attributes)
+{
+    XmlElement *r = Parse("<x v='say \"hi\"' w=\"a&amp;b\" checked/>");
+    EXPECT_EQ(U8(XmlAttr(r, L"v")), "say \"hi\"");
+    EXPECT_EQ(U8(XmlAttr(r, L"W")), "a&b");
+    EXPECT_EQ(U8(XmlAttr(r, L"checked")), "");
+    EXPECT_EQ(XmlAttr(r, L"missing"), nullptr);
+    XmlFree(r);
+    r = Parse("<x v=1/>");
+    ASSERT_NE(r->Attributes, nullptr);
+    EXPECT_EQ(U8(r->Attributes->Name), "v");
+    EXPECT_EQ(U8(r->Attributes->Value), "");
+    ASSERT_NE(r->Attributes->Next, nullptr);
+    EXPECT_EQ(U8(r->Attributes->Next->Name), "1");
+    EXPECT_EQ(U8(r->Attributes->Next->Value), "");
+    XmlFree(r);
+    r = Parse("<x a = \"1\" a=\"2\" b= c>t</x>");
+    EXPECT_EQ(U8(XmlAttr(r, L"a")), "1");            /* first of equal names */
+    EXPECT_EQ(U8(XmlAttr(r, L"b")), "");
+    EXPECT_EQ(U8(XmlAttr(r, L"c")), "");
+    EXPECT_EQ(U8(r->Text), "t");
+    XmlFree(r);
+    r = Parse("<x / junk >text</x>");
+    EXPECT_EQ(r->Text, nullptr);                     /* the slash ended the element */
+    XmlFree(r);
+}
+
+TEST(XmlReader, CommentsCdataAndProcessing)
+{
+    XmlElement *r = Parse("<a>x<!-- <b>no</b> -->y<![CDATA[&lt;<z>]]>z<?pi <c/> ?></a>");
+    EXPECT_EQ(U8(r->Text), "xy&lt;<z>z");
+    EXPECT_EQ(r->FirstChild, nullptr);
+    XmlFree(r);
+    r = Parse("<a><![CDATA[open");
+    EXPECT_EQ(U8(r->Text), "open");
+    XmlFree(r);
+    r = Parse("<a><!ELEMENT x>t</a>");
+    ASSERT_NE(r->FirstChild, nullptr);
+    EXPECT_EQ(U8(r->FirstChild->Name), "!ELEMENT");
+    XmlFree(r);
+}
+
+TEST(XmlReader, LookupsIgnoreCase)
+{
+    XmlElement *r = Parse("<Kestrum><Servers><Port></Port><Blank> </Blank><N>42x</N></Servers></Kestrum>");
+    XmlElement *s = XmlChild(r, L"servers");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(XmlChildInt(s, L"port", 22), 22);
+    EXPECT_EQ(XmlChildInt(s, L"missing", 22), 22);
+    EXPECT_EQ(XmlChildInt(s, L"blank", 22), 0);
+    EXPECT_EQ(XmlChildInt(s, L"n", 0), 42);
+    EXPECT_EQ(XmlChildText(s, L"missing"), nullptr);
+    EXPECT_EQ(XmlChild(NULL, L"x"), nullptr);
+    EXPECT_EQ(XmlAttr(NULL, L"x"), nullptr);
+    XmlFree(r);
+    XmlFree(NULL);
+}
+
+TEST(XmlReader, SiblingsInOrder)
+{
+    XmlElement *r = Parse("<r><n>1</n><m/><n>2</n></r>");
+    int count = 0;
+    std::string texts;
+    for (XmlElement *c = r->FirstChild; c; c = c->NextSibling, count++)
+        texts += U8(c->Text ? c->Text : L"-");
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(texts, "1-2");
+    XmlFree(r);
+}
+
+/* Deep nesting must not crash: beyond the depth limit content is dropped. */
+TEST(XmlReader, MillionLevelsDeep)
+{
+    const int depth = 1000000;
+    std::string doc;
+    doc.reserve((size_t)depth * 7 + 32);
+    for (int i = 0; i < depth; i++)
+        doc += "<a x=\"1\">";
+    doc += "deep";
+    for (int i = 0; i < depth; i++)
+        doc += "</a>";
+    doc += "<after/>";
+    XmlElement *r = Parse("<root>" + doc + "<tail>t</tail></root>");
+    ASSERT_NE(r, nullptr);
+    int levels = 0;
+    XmlElement *e = r;
+    while (e->FirstChild) {
+        e = e->FirstChild;
+        levels++;
+    }
+    EXPECT_EQ(levels + 1, XML_MAX_DEPTH);
+    EXPECT_EQ(e->Text, nullptr);
+    /* the skipped part ends where its elements close, the rest reads on */
+    EXPECT_EQ(U8(XmlChildText(r, L"tail")), "t");
+    EXPECT_NE(XmlChild(r, L"after"), nullptr);
+    XmlFree(r);
+
+    std::string open(depth, '<');
+    r = Parse("<r>" + open);
+    ASSERT_NE(r, nullptr);
+    XmlFree(r);
+    std::string unclosed;
+    for (int i = 0; i < depth; i++)
+        unclosed += "<b>";
+    r = Parse(unclosed);
+    ASSERT_NE(r, nullptr);
+    XmlFree(r);
+}
+
+TEST(XmlDecode, References)
+{
+    EXPECT_EQ(Decode("&amp;lt;"), "&lt;");
+    EXPECT_EQ(Decode("&AMP;"), "&AMP;");
+    EXPECT_EQ(Decode("&lt;&gt;&quot;&apos;"), "<>\"'");
+    EXPECT_EQ(Decode("&#65;&#x41;&#X41;"), "AAA");
+    EXPECT_EQ(Decode("&#x1F600;"), "😀");
+    EXPECT_EQ(Decode("&#128512;"), "😀");
+    EXPECT_EQ(Decode("&#;&#0;&#x;"), "&#;&#0;&#x;");
+    EXPECT_EQ(Decode("&;"), "&;");
+    EXPECT_EQ(Decode("a & b"), "a & b");
+    EXPECT_EQ(Decode("&abcdefghijkl;"), "&abcdefghijkl;");  /* no ; within 12 */
+    EXPECT_EQ(Decode("&unknown;"), "&unknown;");
+    EXPECT_EQ(Decode("&#65xyz;"), "A");
+    EXPECT_EQ(Decode("&#x10041;"), "\xF0\x90\x81\x81");
+    EXPECT_EQ(Decode("&#x110041;"), "A");                  /* low 16 bits beyond U+10FFFF */
+    EXPECT_EQ(Decode("&#x110000;"), "&#x110000;");
+    EXPECT_EQ(Decode("&#9;&#10;&#13;"), "\t\n\r");
+    EXPECT_EQ(Decode("&&amp;"), "&&");
+    EXPECT_EQ(Decode("tail&"), "tail&");
+}

@@ -1,0 +1,35 @@
+#!/bin/sh
+# Builds the Windows putty.exe (32-bit) from Debian's source package with
+# the project's MinGW toolchain; cached in build/putty.  Prints its path.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+out="$top/build/putty"
+exe="$out/bin/putty.exe"
+if [ -f "$exe" ]; then
+	echo "$exe"
+	exit 0
+fi
+SUDO=
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+mkdir -p "$out/src"
+cd "$out/src"
+if ! ls putty_*.orig.tar.* >/dev/null 2>&1; then
+	if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+		# Source packages from the same places as the binary ones.
+		sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+			$SUDO tee /etc/apt/sources.list.d/kestrum-src.sources >/dev/null
+		$SUDO apt-get update -q >&2
+	fi
+	command -v dpkg-source >/dev/null || $SUDO apt-get install -y -q --no-install-recommends dpkg-dev >&2
+	apt-get source --download-only putty >&2 || true
+fi
+tarball=$(ls putty_*.orig.tar.* | head -n 1)
+rm -rf tree && mkdir tree
+tar -xf "$tarball" -C tree --strip-components=1
+sed 's/x86_64/i686/g' tree/cmake/toolchain-mingw.cmake > tree/toolchain-i686.cmake
+cmake -S tree -B build -DCMAKE_TOOLCHAIN_FILE="$out/src/tree/toolchain-i686.cmake" \
+	-DCMAKE_BUILD_TYPE=Release >&2
+cmake --build build --target putty -j2 >&2
+mkdir -p "$out/bin"
+cp build/putty.exe "$exe"
+echo "$exe"

@@ -1,0 +1,25 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need; does nothing
+# when they are all present already.
+set -eu
+
+PKGS="g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+wine wine32:i386 xvfb xauth fonts-nanum imagemagick xdotool cmake make
+clang-14 libclang-rt-14-dev googletest"
+
+SUDO=
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+
+missing=
+for p in $PKGS; do
+	dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
+done
+[ -n "$missing" ] || exit 0
+
+echo "installing:$missing"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+	$SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,36 @@
+/*
+ * hotkey_actions.cpp: the action table.
+ */
+#include "hotkey_actions.h"
+#include "../commands/command_ids.h"
+
+const HotkeyAction HotkeyActions[HOTKEY_COUNT] = {
+    { L"NextTab", L"다음 탭", CMD_NEXT_TAB, 0x4009 },
+    { L"PrevTab", L"이전 탭", CMD_PREV_TAB, 0x6009 },
+    { L"AppSwitch", L"트리 ↔ PuTTY 포커스 전환", CMD_SWITCH_FOCUS, 0x40C0 },
+    { L"acHideConnections", L"세션 목록 보이기/숨기기", CMD_TOGGLE_SESSION_LIST, 0 },
+    { L"acPuttyLocation", L"PuTTY 위치 지정", CMD_PUTTY_LOCATION, 0 },
+    { L"acSettings", L"설정", CMD_SETTINGS, 0 },
+    { L"acHideServers", L"서버 트리 보이기/숨기기", CMD_TOGGLE_TREE, 0x6042 },
+    { L"acHideToolbar", L"도구 모음 보이기/숨기기", CMD_TOGGLE_TOOLBAR, 0x6054 },
+    { L"acAddServer", L"서버 추가", CMD_ADD_SERVER, 0 },
+    { L"acAddGroup", L"폴더 추가", CMD_ADD_FOLDER, 0 },
+    { L"acRemove", L"삭제", CMD_DELETE, 0 },
+    { L"acDetach", L"세션 분리", CMD_DETACH, 0 },
+    { L"acConnect", L"연결", CMD_CONNECT, 0 },
+    { L"acConnectTo", L"빠른 연결", CMD_QUICK_CONNECT, 0x604B },
+    { L"acTreeProps", L"속성", CMD_PROPERTIES, 0 },
+    { L"acSendScript", L"스크립트 보내기", CMD_SEND_SCRIPT, 0x6053 },
+    { L"acAttach", L"PuTTY 창 가져오기", CMD_ATTACH_WINDOWS, 0 },
+    { L"acRenameTab", L"탭 이름 바꾸기", CMD_RENAME_TAB, 0x6052 },
+    { L"acImportTree", L"트리 가져오기", CMD_IMPORT_TREE, 0 },
+    { L"acExportTree", L"트리 내보내기", CMD_EXPORT_TREE, 0 },
+    { L"acHotkeysMap", L"단축키 설정", CMD_HOTKEYS, 0 },
+    { L"acDuplicate", L"세션 복제", CMD_DUPLICATE_SESSION, 0x6044 },
+    { L"acMultiUpdate", L"비밀번호 일괄 변경", CMD_BULK_PASSWORD, 0 },
+    { L"ksCloseTab", L"탭 닫기", CMD_CLOSE_TAB, 0x6057 },
+    { L"ksReconnect", L"다시 연결", CMD_RECONNECT, 0 },
+    { L"ksFind", L"서버 찾기", CMD_FIND, 0x6046 },
+    { L"ksToggleMenu", L"메뉴 표시줄 보이기/숨기기", CMD_TOGGLE_MENU, 0x604D },
+    { L"ksSysMenu", L"PuTTY 시스템 메뉴", CMD_PUTTY_MENU, 0x005D },
+};
