@@ -145,27 +145,18 @@ static void ReadOpenSessions(const XmlElement *open)
     }
 }
 
-bool ConfigLoad(void)
+ConfigApplyResult ConfigApply(const char *bytes, int count)
 {
     if (!ServersRoot)
         ServersRoot = NodeNew(NODE_FOLDER);
     if (!PuttyLoginRoot)
         PuttyLoginRoot = NodeNew(NODE_FOLDER);
-    char *data;
-    int bytes;
-    if (!ReadWholeFile(ConfigFilePath, &data, &bytes))
-        return false;
-    wchar_t *text = WideFromUtf8(data, bytes);
-    MemWipe(data, (size_t)bytes);
-    MemFree(data);
+    wchar_t *text = WideFromUtf8(bytes, count);
     XmlElement *root = XmlParseDocument(text);
     StrFreeSecret(text);
     if (!root || StrCompareNoCase(root->Name, L"Kestrum") != 0) {
         XmlFree(root);
-        wchar_t broken[KPATH];
-        PathWithSuffix(broken, ConfigFilePath, L".broken");
-        PlatFileCopy(ConfigFilePath, broken);
-        return false;
+        return CONFIG_NOT_KESTRUM;
     }
     const XmlElement *s = XmlChild(root, L"Settings");
     if (s)
@@ -176,6 +167,28 @@ bool ConfigLoad(void)
     if (open)
         ReadOpenSessions(open);
     XmlFree(root);
+    return CONFIG_APPLIED;
+}
+
+bool ConfigLoad(void)
+{
+    if (!ServersRoot)
+        ServersRoot = NodeNew(NODE_FOLDER);
+    if (!PuttyLoginRoot)
+        PuttyLoginRoot = NodeNew(NODE_FOLDER);
+    char *data;
+    int bytes;
+    if (!ReadWholeFile(ConfigFilePath, &data, &bytes))
+        return false;
+    ConfigApplyResult r = ConfigApply(data, bytes);
+    MemWipe(data, (size_t)bytes);
+    MemFree(data);
+    if (r == CONFIG_NOT_KESTRUM) {
+        wchar_t broken[KPATH];
+        PathWithSuffix(broken, ConfigFilePath, L".broken");
+        PlatFileCopy(ConfigFilePath, broken);
+        return false;
+    }
     return true;
 }
 

@@ -43,6 +43,9 @@ void ConfigLocate(void);
 /* True when a file with the root Kestrum was read and applied.  A file
  * that does not parse is copied to "<path>.broken". */
 bool ConfigLoad(void);
+/* ConfigLoad's work on the bytes of a file (without the ".broken" copy). */
+enum ConfigApplyResult { CONFIG_APPLIED, CONFIG_NOT_KESTRUM };
+ConfigApplyResult ConfigApply(const char *bytes, int count);
 /* Writes the whole file; the first save of a run keeps a ".bak". */
 bool ConfigSave(void);
 /* ConfigSave, with the warning box on failure. */

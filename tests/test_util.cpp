@@ -177,7 +177,9 @@ void RemovePath(const wchar_t *path)
 #endif
 }
 
+#ifdef _WIN32
 static int counter;
+#endif
 
 TempDir::TempDir()
 {
@@ -189,6 +191,9 @@ TempDir::TempDir()
 #else
     char tmpl[] = "/tmp/kestrum-test-XXXXXX";
     path = mkdtemp(tmpl);
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
 #endif
 }
 

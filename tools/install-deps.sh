@@ -5,7 +5,7 @@ set -eu
 
 PKGS="g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
 wine wine32:i386 xvfb xauth fonts-nanum imagemagick xdotool cmake make
-clang-14 libclang-rt-14-dev googletest"
+clang-14 libclang-rt-14-dev googletest dpkg-dev"
 
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
