@@ -13,9 +13,11 @@ target_link_libraries(kestrum_win PUBLIC kestrum_pure)
 # Every DLL named here ships with Windows XP.
 set(KESTRUM_SYSTEM_LIBS comctl32 comdlg32 shell32 crypt32 ole32 version advapi32 gdi32 user32 kernel32)
 target_link_libraries(kestrum_pure PUBLIC crypt32 ole32 user32 kernel32)
+target_link_libraries(kestrum_win PUBLIC ${KESTRUM_SYSTEM_LIBS})
 
-add_executable(Kestrum WIN32 ui/shell/startup.cpp resources/kestrum.rc)
+add_executable(Kestrum WIN32 ui/shell/startup.cpp ${KESTRUM_PROMPT_SOURCES} resources/kestrum.rc)
 target_compile_options(Kestrum PRIVATE ${KESTRUM_FLAGS})
+target_compile_definitions(Kestrum PRIVATE ${KESTRUM_DEFS})
 target_link_libraries(Kestrum PRIVATE kestrum_win ${KESTRUM_SYSTEM_LIBS})
 target_link_options(Kestrum PRIVATE -municode -static -s -Wl,--gc-sections
     -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,1

@@ -30,6 +30,9 @@ void PlatFatalError(const wchar_t *text, int exitCode);
 /* Locale-aware case-insensitive order; 0 means equal. */
 int PlatCompareNoCase(const wchar_t *a, const wchar_t *b);
 wchar_t PlatCharLower(wchar_t c);
+/* Equal ignoring case in the invariant locale (CompareStringW with
+ * LOCALE_INVARIANT and NORM_IGNORECASE); lengths in characters. */
+bool PlatEqualInvariantNoCase(const wchar_t *a, int aLen, const wchar_t *b, int bLen);
 /* wvsprintfW conventions; out holds at least 1025 characters, at most
  * 1024 are written before the terminating zero.  Returns the count. */
 int PlatFormatV(wchar_t *out, const wchar_t *format, va_list args);

@@ -100,6 +100,16 @@ int PlatCompareNoCase(const wchar_t *a, const wchar_t *b)
     }
 }
 
+bool PlatEqualInvariantNoCase(const wchar_t *a, int aLen, const wchar_t *b, int bLen)
+{
+    if (aLen != bLen)
+        return false;
+    for (int i = 0; i < aLen; i++)
+        if (PlatCharLower(a[i]) != PlatCharLower(b[i]))
+            return false;
+    return true;
+}
+
 /* The subset of wvsprintfW that the program uses: flags - 0 #, width,
  * precision, the l and h prefixes, and c d i u x X s %. */
 int PlatFormatV(wchar_t *out, const wchar_t *f, va_list ap)

@@ -39,6 +39,13 @@ wchar_t PlatCharLower(wchar_t c)
     return (wchar_t)(UINT_PTR)CharLowerW((LPWSTR)(UINT_PTR)c);
 }
 
+bool PlatEqualInvariantNoCase(const wchar_t *a, int aLen, const wchar_t *b, int bLen)
+{
+    /* LOCALE_INVARIANT is MAKELCID(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), SORT_DEFAULT). */
+    return CompareStringW(MAKELCID(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), SORT_DEFAULT),
+                          NORM_IGNORECASE, a, aLen, b, bLen) == CSTR_EQUAL;
+}
+
 int PlatFormatV(wchar_t *out, const wchar_t *format, va_list args)
 {
     return wvsprintfW(out, format, args);

@@ -1,0 +1,3 @@
+/*
+ * key_post.cpp
+ */

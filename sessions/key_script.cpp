@@ -1,0 +1,3 @@
+/*
+ * key_script.cpp
+ */

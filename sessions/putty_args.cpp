@@ -1,0 +1,3 @@
+/*
+ * putty_args.cpp
+ */
