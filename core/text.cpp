@@ -177,6 +177,22 @@ int StrFormat(wchar_t *dst, const wchar_t *format, ...)
     return n;
 }
 
+void StrFromInt(wchar_t *buf, int value)
+{
+    uint32_t v = value < 0 ? 0u - (uint32_t)value : (uint32_t)value;
+    wchar_t rev[12];
+    int r = 0, n = 0;
+    do {
+        rev[r++] = (wchar_t)('0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (value < 0)
+        buf[n++] = '-';
+    while (r)
+        buf[n++] = rev[--r];
+    buf[n] = 0;
+}
+
 int ParseInt(const wchar_t *s)
 {
     if (!s)
@@ -231,7 +247,15 @@ static void Reserve(TextBuilder *b, int n)
     int cap = b->Capacity ? b->Capacity : 64;
     while (cap < need)
         cap *= 2;
-    b->Buffer = (wchar_t *)MemRealloc(b->Buffer, (size_t)cap * sizeof(wchar_t));
+    /* A fresh block rather than a reallocation, so that the old one can
+     * be wiped: builders compose texts that hold passwords. */
+    wchar_t *grown = (wchar_t *)MemAlloc((size_t)cap * sizeof(wchar_t));
+    if (b->Buffer) {
+        MemCopy(grown, b->Buffer, ((size_t)b->Length + 1) * sizeof(wchar_t));
+        MemWipe(b->Buffer, (size_t)b->Capacity * sizeof(wchar_t));
+        MemFree(b->Buffer);
+    }
+    b->Buffer = grown;
     b->Capacity = cap;
 }
 

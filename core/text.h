@@ -41,6 +41,8 @@ const wchar_t *StrFindLastChar(const wchar_t *s, wchar_t c);
 void StrCopyTo(wchar_t *dst, int cap, const wchar_t *src);
 /* wvsprintfW into dst of at least 1025 characters; the count written. */
 int StrFormat(wchar_t *dst, const wchar_t *format, ...);
+/* Decimal text of value into buf of at least 12 characters. */
+void StrFromInt(wchar_t *buf, int value);
 int ParseInt(const wchar_t *s);
 
 /* UTF-8 without byte-order mark; *bytes (optional) excludes the zero. */

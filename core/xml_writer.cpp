@@ -52,19 +52,7 @@ void XmlWriteElement(TextBuilder *b, int depth, const wchar_t *name, const wchar
 
 void XmlWriteIntElement(TextBuilder *b, int depth, const wchar_t *name, int value)
 {
-    wchar_t num[16];
-    int n = 0;
-    uint32_t v = value < 0 ? 0u - (uint32_t)value : (uint32_t)value;
-    wchar_t rev[12];
-    int r = 0;
-    do {
-        rev[r++] = (wchar_t)('0' + v % 10);
-        v /= 10;
-    } while (v);
-    if (value < 0)
-        num[n++] = '-';
-    while (r)
-        num[n++] = rev[--r];
-    num[n] = 0;
+    wchar_t num[12];
+    StrFromInt(num, value);
     XmlWriteElement(b, depth, name, num);
 }

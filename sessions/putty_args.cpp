@@ -1,3 +1,263 @@
 /*
- * putty_args.cpp
+ * putty_args.cpp: PuTTY arguments, password delivery and CLParams tools.
  */
+#include "../config/server_tree.h"
+#include "../config/settings.h"
+#include "../core/platform.h"
+#include "../core/text.h"
+#include "putty_args.h"
+#include "putty_sessions.h"
+
+static const wchar_t *const ProtocolFlags[CON_COUNT] = {
+    NULL, L"-raw", L"-telnet", L"-rlogin", L"-ssh", L"-serial",
+};
+
+int EffectivePasswordMode(const ServerNode *node)
+{
+    int mode = node->PasswordMode ? node->PasswordMode : Settings.PasswordMode;
+    if (mode == DELIVER_TYPE || mode == DELIVER_CMDLINE)
+        return mode;
+    if (mode == DELIVER_PWFILE)
+        return PuttySupportsPwfile() ? DELIVER_PWFILE : DELIVER_TYPE;
+    bool sshLike = node->PuttyConType == CON_SSH || node->PuttyConType == CON_FROM_SESSION;
+    return PuttySupportsPwfile() && sshLike ? DELIVER_PWFILE : DELIVER_TYPE;
+}
+
+int EffectivePasswordDelay(const ServerNode *node)
+{
+    return node->PasswordDelay > 0 ? node->PasswordDelay : Settings.PasswordDelay;
+}
+
+static bool NeedsQuotes(const wchar_t *arg)
+{
+    if (StrIsEmpty(arg))
+        return true;
+    for (; *arg; arg++)
+        if (*arg == ' ' || *arg == '\t' || *arg == '"')
+            return true;
+    return false;
+}
+
+static void AppendBackslashes(TextBuilder *b, int n)
+{
+    for (int i = 0; i < n; i++)
+        b->AppendChar('\\');
+}
+
+void AppendQuotedArgument(TextBuilder *b, const wchar_t *arg)
+{
+    if (b->Length > 0)
+        b->AppendChar(' ');
+    if (!NeedsQuotes(arg)) {
+        b->Append(arg);
+        return;
+    }
+    b->AppendChar('"');
+    int slashes = 0;
+    for (const wchar_t *p = arg ? arg : L""; *p; p++) {
+        if (*p == '\\') {
+            slashes++;
+        } else if (*p == '"') {
+            AppendBackslashes(b, slashes * 2 + 1);
+            b->AppendChar('"');
+            slashes = 0;
+        } else {
+            AppendBackslashes(b, slashes);
+            b->AppendChar(*p);
+            slashes = 0;
+        }
+    }
+    AppendBackslashes(b, slashes * 2);
+    b->AppendChar('"');
+}
+
+void AppendRawArguments(TextBuilder *b, const wchar_t *text)
+{
+    if (StrIsEmpty(text))
+        return;
+    if (b->Length > 0)
+        b->AppendChar(' ');
+    b->Append(text);
+}
+
+int TokenizeParams(const wchar_t *text, ParamToken *tokens, int capacity)
+{
+    int n = 0;
+    if (!text)
+        return 0;
+    const wchar_t *p = text;
+    while (*p && n < capacity) {
+        while (*p == ' ' || *p == '\t')
+            p++;
+        if (!*p)
+            break;
+        const wchar_t *start = p;
+        bool quoted = false;
+        for (; *p && (quoted || (*p != ' ' && *p != '\t')); p++)
+            if (*p == '"')
+                quoted = !quoted;
+        tokens[n].Start = (int)(start - text);
+        tokens[n].Length = (int)(p - start);
+        n++;
+    }
+    return n;
+}
+
+bool ParamsContainToken(const wchar_t *text, const wchar_t *word)
+{
+    ParamToken tokens[MAX_PARAM_TOKENS];
+    int n = TokenizeParams(text, tokens, MAX_PARAM_TOKENS);
+    int len = StrLen(word);
+    for (int i = 0; i < n; i++)
+        if (tokens[i].Length == len &&
+            PlatEqualInvariantNoCase(text + tokens[i].Start, len, word, len))
+            return true;
+    return false;
+}
+
+wchar_t *UnquoteToken(const wchar_t *text, ParamToken token)
+{
+    TextBuilder b = {};
+    const wchar_t *p = text + token.Start, *end = p + token.Length;
+    b.AppendN(L"", 0);
+    for (; p < end; p++) {
+        if (*p == '\\' && p + 1 < end && p[1] == '"') {
+            b.AppendChar('"');
+            p++;
+        } else if (*p != '"') {
+            b.AppendChar(*p);
+        }
+    }
+    return b.Take();
+}
+
+static bool AllAsterisks(const wchar_t *s)
+{
+    for (; *s; s++)
+        if (*s != '*')
+            return false;
+    return true;
+}
+
+int ExtractPasswordFromParams(ServerNode *node)
+{
+    const wchar_t *params = node->CLParams;
+    if (StrIsEmpty(params))
+        return EXTRACT_NONE;
+    ParamToken tokens[MAX_PARAM_TOKENS];
+    int n = TokenizeParams(params, tokens, MAX_PARAM_TOKENS);
+    TextBuilder rest = {};
+    int outcome = EXTRACT_NONE;
+    int lastEnd = 0;
+    for (int i = 0; i < n; i++) {
+        const wchar_t *t = params + tokens[i].Start;
+        lastEnd = tokens[i].Start + tokens[i].Length;
+        if (outcome == EXTRACT_NONE && i + 1 < n && tokens[i].Length == 3 &&
+            t[0] == '-' && t[1] == 'p' && t[2] == 'w') {
+            wchar_t *value = UnquoteToken(params, tokens[i + 1]);
+            if (AllAsterisks(value)) {
+                outcome = EXTRACT_MASKED;
+                StrFreeSecret(value);
+            } else {
+                outcome = EXTRACT_TAKEN;
+                StrFreeSecret(node->Password);
+                node->Password = value;
+            }
+            i++;
+            lastEnd = tokens[i].Start + tokens[i].Length;
+            continue;
+        }
+        if (rest.Length > 0)
+            rest.AppendChar(' ');
+        rest.AppendN(t, tokens[i].Length);
+    }
+    if (outcome == EXTRACT_NONE) {
+        rest.Wipe();
+        return EXTRACT_NONE;
+    }
+    /* Beyond the token limit the text is kept as it was. */
+    if (params[lastEnd]) {
+        const wchar_t *tail = params + lastEnd;
+        while (*tail == ' ' || *tail == '\t')
+            tail++;
+        AppendRawArguments(&rest, tail);
+    }
+    StrFreeSecret(node->CLParams);
+    node->CLParams = rest.Length > 0 ? rest.Take() : NULL;
+    rest.Release();
+    return outcome;
+}
+
+void MarkPasswordlessServers(ServerNode *folder, int *count)
+{
+    for (ServerNode *n = folder->FirstChild; n; n = n->NextSibling) {
+        if (n->Type == NODE_FOLDER) {
+            MarkPasswordlessServers(n, count);
+            continue;
+        }
+        if (ExtractPasswordFromParams(n) == EXTRACT_MASKED)
+            n->NeedsPassword = true;
+        if (n->NeedsPassword && StrIsEmpty(n->Password))
+            (*count)++;
+        else
+            n->NeedsPassword = false;
+    }
+}
+
+wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile, bool masked,
+                             int *modeOut)
+{
+    int mode;
+    if (StrIsEmpty(node->Password))
+        mode = DELIVER_NONE;
+    else if (node->CustomCmd && ParamsContainToken(node->CLParams, L"-pw"))
+        mode = DELIVER_NONE;
+    else
+        mode = EffectivePasswordMode(node);
+
+    TextBuilder b = {};
+    if (node->CustomCmd) {
+        AppendRawArguments(&b, node->CLParams);
+    } else {
+        if (!StrIsEmpty(node->SavedSession) &&
+            StrCompareNoCase(node->SavedSession, L"Default Settings") != 0) {
+            AppendQuotedArgument(&b, L"-load");
+            AppendQuotedArgument(&b, node->SavedSession);
+        }
+        int con = node->PuttyConType;
+        if (con >= CON_RAW && con < CON_COUNT)
+            AppendQuotedArgument(&b, ProtocolFlags[con]);
+        if (node->Port > 0 && con != CON_SERIAL) {
+            wchar_t port[12];
+            StrFromInt(port, node->Port);
+            AppendQuotedArgument(&b, L"-P");
+            AppendQuotedArgument(&b, port);
+        }
+        if (!StrIsEmpty(node->UserName)) {
+            AppendQuotedArgument(&b, L"-l");
+            AppendQuotedArgument(&b, node->UserName);
+        }
+    }
+    if (mode == DELIVER_CMDLINE) {
+        AppendQuotedArgument(&b, L"-pw");
+        AppendQuotedArgument(&b, masked ? L"********" : node->Password);
+    } else if (mode == DELIVER_PWFILE) {
+        AppendQuotedArgument(&b, L"-pwfile");
+        if (!StrIsEmpty(passwordFile))
+            AppendQuotedArgument(&b, passwordFile);
+        else
+            AppendRawArguments(&b, L"<임시 파일>");   /* shown only, never run */
+    }
+    if (!node->CustomCmd) {
+        AppendRawArguments(&b, node->CLParams);
+        if (!StrIsEmpty(node->ServerName))
+            AppendQuotedArgument(&b, node->ServerName);
+    }
+    if (modeOut)
+        *modeOut = mode;
+    /* The builder may have grown with the password in it: copy out and
+     * wipe the whole buffer. */
+    wchar_t *text = StrDup(b.Text());
+    b.Wipe();
+    return text;
+}
