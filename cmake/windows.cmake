@@ -23,3 +23,9 @@ target_link_options(Kestrum PRIVATE -municode -static -s -Wl,--gc-sections
     -Wl,--major-subsystem-version,5 -Wl,--minor-subsystem-version,1
     -Wl,--major-os-version,5 -Wl,--minor-os-version,1)
 set_target_properties(Kestrum PROPERTIES OUTPUT_NAME Kestrum RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# Benchmarks: programs that print figures (tools/bench.sh runs them).
+add_executable(bench_config EXCLUDE_FROM_ALL bench/bench_config.cpp)
+target_link_libraries(bench_config PRIVATE kestrum_pure)
+target_compile_options(bench_config PRIVATE ${KESTRUM_FLAGS})
+target_link_options(bench_config PRIVATE -static)

@@ -96,6 +96,8 @@ ServerNode *NodeCopy(const ServerNode *node, bool deep)
     c->SavedSession = StrDup(node->SavedSession);
     c->CLParams = StrDup(node->CLParams);
     c->Script = StrDup(node->Script);
+    c->SealedPassword = StrDup(node->SealedPassword);
+    c->SealedClear = StrDup(node->SealedClear);
     c->Parent = c->FirstChild = c->NextSibling = NULL;
     c->TreeItem = NULL;
     if (deep)
@@ -127,6 +129,8 @@ void NodeFree(ServerNode *node)
     if (!node)
         return;
     StrFreeSecret(node->Password);
+    StrFreeSecret(node->SealedClear);
+    MemFree(node->SealedPassword);
     MemFree(node->DisplayName);
     MemFree(node->UID);
     MemFree(node->ServerName);
@@ -202,6 +206,32 @@ ServerNode *PuttyLoginFind(const wchar_t *savedSession)
     return NULL;
 }
 
+const wchar_t *NodePassword(ServerNode *n)
+{
+    if (!n->Password && n->SealedPassword && !n->SealedClear) {
+        n->Password = UnprotectPassword(n->SealedPassword);
+        if (n->Password && n->Password[0]) {
+            n->SealedClear = StrDup(n->Password);
+        } else {
+            StrFreeSecret(n->Password);
+            n->Password = NULL;
+            MemFree(n->SealedPassword);
+            n->SealedPassword = NULL;
+        }
+    }
+    return n->Password;
+}
+
+void NodeSetPassword(ServerNode *n, const wchar_t *password)
+{
+    StrFreeSecret(n->Password);
+    n->Password = StrIsEmpty(password) ? NULL : StrDup(password);
+    StrFreeSecret(n->SealedClear);
+    n->SealedClear = NULL;
+    MemFree(n->SealedPassword);
+    n->SealedPassword = NULL;
+}
+
 static void ReadPassword(ServerNode *n, const XmlElement *e, bool import)
 {
     const XmlElement *pw = XmlChild(e, L"Password");
@@ -209,13 +239,19 @@ static void ReadPassword(ServerNode *n, const XmlElement *e, bool import)
         return;
     const wchar_t *enc = XmlAttr(pw, L"enc");
     wchar_t *value = NULL;
-    if (enc && StrCompareNoCase(enc, L"dpapi") == 0)
+    if (enc && StrCompareNoCase(enc, L"dpapi") == 0) {
+        if (!import) {
+            /* opened when first used */
+            NodeSetPassword(n, NULL);
+            n->SealedPassword = StrDup(pw->Text);
+            return;
+        }
         value = UnprotectPassword(pw->Text);
-    else if (enc && StrCompareNoCase(enc, L"plain") == 0)
+    } else if (enc && StrCompareNoCase(enc, L"plain") == 0)
         value = StrDup(pw->Text);
     if (value) {
-        StrFreeSecret(n->Password);
-        n->Password = value;
+        NodeSetPassword(n, value);
+        StrFreeSecret(value);
     } else if (import) {
         n->NeedsPassword = true;
     }
@@ -272,17 +308,38 @@ void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
     }
 }
 
-static void WritePassword(TextBuilder *b, const ServerNode *n, int depth, bool plain)
+/* The protected form of the password: the sealed one while it still
+ * stands for the password, else a new one, kept for the next save. */
+static const wchar_t *SealedForm(ServerNode *n)
 {
-    wchar_t *protectedText = plain ? NULL : ProtectPassword(n->Password);
+    if (!n->Password)
+        return n->SealedPassword;      /* not opened yet: as stored */
+    if (n->SealedPassword && n->SealedClear && StrLen(n->SealedClear) == StrLen(n->Password) &&
+        MemCompare(n->SealedClear, n->Password, (size_t)StrLen(n->Password) * sizeof(wchar_t)) == 0)
+        return n->SealedPassword;
+    wchar_t *sealed = ProtectPassword(n->Password);
+    if (!sealed)
+        return NULL;
+    StrFreeSecret(n->SealedClear);
+    MemFree(n->SealedPassword);
+    n->SealedPassword = sealed;
+    n->SealedClear = StrDup(n->Password);
+    return sealed;
+}
+
+static void WritePassword(TextBuilder *b, ServerNode *n, int depth, bool plain)
+{
+    const wchar_t *sealed = plain ? NULL : SealedForm(n);
+    const wchar_t *clear = sealed ? NULL : NodePassword(n);
+    if (!sealed && StrIsEmpty(clear))
+        return;
     XmlWriteIndent(b, depth);
-    if (protectedText) {
+    if (sealed) {
         b->Append(L"<Password enc=\"dpapi\">");
-        XmlWriteEscaped(b, protectedText);
-        MemFree(protectedText);
+        XmlWriteEscaped(b, sealed);
     } else {
         b->Append(L"<Password enc=\"plain\">");
-        XmlWriteEscaped(b, n->Password);
+        XmlWriteEscaped(b, clear);
     }
     b->Append(L"</Password>\r\n");
 }
@@ -301,8 +358,9 @@ void NodeWrite(TextBuilder *b, const ServerNode *n, int depth, bool plainPasswor
         XmlWriteIntElement(b, d, L"PuttyConType", n->PuttyConType);
         XmlWriteIntElement(b, d, L"Port", n->Port);
         XmlWriteElement(b, d, L"UserName", n->UserName);
-        if (!omitPasswords && !StrIsEmpty(n->Password))
-            WritePassword(b, n, d, plainPasswords);
+        /* The password caches live in the node; writing may fill them. */
+        if (!omitPasswords)
+            WritePassword(b, (ServerNode *)n, d, plainPasswords);
         XmlWriteIntElement(b, d, L"PasswordMode", n->PasswordMode);
         XmlWriteIntElement(b, d, L"PasswordDelay", n->PasswordDelay);
         XmlWriteElement(b, d, L"CLParams", n->CLParams);

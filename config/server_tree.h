@@ -42,6 +42,13 @@ struct ServerNode {
     ServerNode *FirstChild;
     ServerNode *NextSibling;
     void *TreeItem;
+    /* The password as the configuration stores it (protected, base64)
+     * and the clear text that form stands for.  Opening and making it
+     * is slow, so a loaded password stays sealed until first used and a
+     * save reuses the sealed form while the password is unchanged.  A
+     * sealed form without SealedClear has not been opened yet. */
+    wchar_t *SealedPassword;
+    wchar_t *SealedClear;
 };
 
 /* Labels for the combo boxes, indexed by code. */
@@ -69,6 +76,12 @@ ServerNode *NodeCopy(const ServerNode *node, bool deep);
 /* A new, independent deep copy: fresh UIDs, no longer a saved session. */
 ServerNode *NodeClone(const ServerNode *node);
 void NodeRenewUids(ServerNode *node);
+/* The clear password, opening a sealed one on first use (a form that
+ * cannot be opened counts as no password); null when there is none.
+ * Read passwords through this, never Password directly. */
+const wchar_t *NodePassword(ServerNode *node);
+/* Sets the password (null or empty: none), dropping the sealed form. */
+void NodeSetPassword(ServerNode *node, const wchar_t *password);
 /* Releases one node, password wiped first; does not unlink. */
 void NodeFree(ServerNode *node);
 /* The node and its subtree; does not unlink. */

@@ -160,8 +160,8 @@ int ExtractPasswordFromParams(ServerNode *node)
                 StrFreeSecret(value);
             } else {
                 outcome = EXTRACT_TAKEN;
-                StrFreeSecret(node->Password);
-                node->Password = value;
+                NodeSetPassword(node, value);
+                StrFreeSecret(value);
             }
             i++;
             lastEnd = tokens[i].Start + tokens[i].Length;
@@ -197,7 +197,7 @@ void MarkPasswordlessServers(ServerNode *folder, int *count)
         }
         if (ExtractPasswordFromParams(n) == EXTRACT_MASKED)
             n->NeedsPassword = true;
-        if (n->NeedsPassword && StrIsEmpty(n->Password))
+        if (n->NeedsPassword && StrIsEmpty(NodePassword(n)))
             (*count)++;
         else
             n->NeedsPassword = false;
@@ -207,8 +207,10 @@ void MarkPasswordlessServers(ServerNode *folder, int *count)
 wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile, bool masked,
                              int *modeOut)
 {
+    /* Opening a sealed password fills a cache; the node stays the same. */
+    const wchar_t *password = NodePassword((ServerNode *)node);
     int mode;
-    if (StrIsEmpty(node->Password))
+    if (StrIsEmpty(password))
         mode = DELIVER_NONE;
     else if (node->CustomCmd && ParamsContainToken(node->CLParams, L"-pw"))
         mode = DELIVER_NONE;
@@ -240,7 +242,7 @@ wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile
     }
     if (mode == DELIVER_CMDLINE) {
         AppendQuotedArgument(&b, L"-pw");
-        AppendQuotedArgument(&b, masked ? L"********" : node->Password);
+        AppendQuotedArgument(&b, masked ? L"********" : password);
     } else if (mode == DELIVER_PWFILE) {
         AppendQuotedArgument(&b, L"-pwfile");
         if (!StrIsEmpty(passwordFile))

@@ -314,14 +314,18 @@ TEST_F(ConfigFile, SaveLoadSaveGivesSameBytes)
     ResetModel();
     StrCopyTo(ConfigFilePath, KPATH, dir.File("kestrum.xml"));
     ASSERT_TRUE(ConfigLoad());
-    EXPECT_EQ(U8(ServersRoot->FirstChild->FirstChild->Password), "s3cr<t");
+    EXPECT_EQ(U8(NodePassword(ServersRoot->FirstChild->FirstChild)), "s3cr<t");
     EXPECT_EQ(U8(ServersRoot->FirstChild->NextSibling->DisplayName), "   ");
-    EXPECT_EQ(U8(PuttyLoginRoot->FirstChild->Password), "webpw");
+    EXPECT_EQ(U8(NodePassword(PuttyLoginRoot->FirstChild)), "webpw");
     EXPECT_EQ(Settings.ViewMode, 3);
     EXPECT_TRUE(Settings.WindowValid);
     std::string second = Saved();
-    EXPECT_EQ(WithoutPasswords(second), WithoutPasswords(first));
-    EXPECT_NE(second, first);                             /* the protected form differs each time */
+    EXPECT_EQ(second, first);                 /* unchanged passwords keep their protected form */
+    NodeSetPassword(PuttyLoginRoot->FirstChild, L"changed");
+    std::string third = Saved();
+    EXPECT_NE(third, first);
+    EXPECT_EQ(WithoutPasswords(third), WithoutPasswords(first));
+    EXPECT_EQ(third.find("changed"), std::string::npos);
 }
 
 TEST_F(ConfigFile, OneBackupPerRun)

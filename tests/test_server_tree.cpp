@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../config/server_tree.h"
+#include "../core/protect.h"
 #include "../core/text.h"
 #include "../core/xml_reader.h"
 #include "test_util.h"
@@ -320,7 +321,7 @@ TEST(NodeXml, WriteReadRoundTrip)
     ServerNode *x = f->FirstChild->FirstChild, *y = g->FirstChild->FirstChild;
     EXPECT_EQ(TreeShape(g), "[Prod 서버: db]");
     EXPECT_EQ(g->FirstChild->Expanded, 1);
-    EXPECT_EQ(U8(y->Password), "pa<ss");
+    EXPECT_EQ(U8(NodePassword(y)), "pa<ss");
     EXPECT_EQ(U8(y->Script), "a\r\nb");
     EXPECT_EQ(U8(y->CLParams), U8(x->CLParams));
     EXPECT_EQ(y->PasswordMode, 3);
@@ -332,4 +333,49 @@ TEST(NodeXml, WriteReadRoundTrip)
     EXPECT_NE(plain.find("<Password enc=\"plain\">pa&lt;ss</Password>"), std::string::npos);
     NodeFreeTree(f);
     NodeFreeTree(g);
+}
+
+/* Passwords read from the configuration stay sealed until first used. */
+TEST(NodeXml, SealedPasswords)
+{
+    wchar_t *sealed = ProtectPassword(L"open sesame");
+    ASSERT_NE(sealed, nullptr);
+    std::string doc = "<Node Type='1'><DisplayName>a</DisplayName><Password enc='dpapi'>" + U8(sealed) +
+                      "</Password></Node><Node Type='1'><DisplayName>b</DisplayName>"
+                      "<Password enc='dpapi'>Zm9vYmFy</Password></Node>";
+    ServerNode *f = ReadNodes(doc, false);
+    ServerNode *a = f->FirstChild, *b = a->NextSibling;
+    EXPECT_EQ(a->Password, nullptr);
+    EXPECT_FALSE(b->NeedsPassword);
+
+    /* unopened: written back exactly as stored, without opening it */
+    EXPECT_NE(Written(a, 0, false, false).find(U8(sealed)), std::string::npos);
+    EXPECT_EQ(a->Password, nullptr);
+
+    ServerNode *copy = NodeCopy(a, false);
+    EXPECT_EQ(U8(NodePassword(copy)), "open sesame");
+    NodeFree(copy);
+    EXPECT_EQ(U8(NodePassword(a)), "open sesame");
+    EXPECT_NE(Written(a, 0, false, false).find(U8(sealed)), std::string::npos);   /* unchanged: reused */
+    EXPECT_NE(Written(a, 0, true, false).find(">open sesame<"), std::string::npos);
+
+    StrAssign(&a->Password, L"edited directly");
+    std::string changed = Written(a, 0, false, false);
+    EXPECT_EQ(changed.find(U8(sealed)), std::string::npos);
+    EXPECT_NE(changed.find("<Password enc=\"dpapi\">"), std::string::npos);
+    EXPECT_EQ(changed.find("edited"), std::string::npos);
+
+    NodeSetPassword(a, NULL);
+    EXPECT_EQ(Written(a, 0, false, false).find("<Password "), std::string::npos);
+
+    /* another user's (or a damaged) form counts as no password once opened */
+    EXPECT_EQ(NodePassword(b), nullptr);
+    EXPECT_EQ(Written(b, 0, false, false).find("<Password "), std::string::npos);
+    NodeFreeTree(f);
+
+    f = ReadNodes(doc, true);   /* imports open at once and mark what failed */
+    EXPECT_EQ(U8(f->FirstChild->Password), "open sesame");
+    EXPECT_TRUE(f->FirstChild->NextSibling->NeedsPassword);
+    NodeFreeTree(f);
+    MemFree(sealed);
 }

@@ -3,8 +3,11 @@
 # when they are all present already.
 set -eu
 
+# Both MinGW targets and both Wines: the product is 32-bit, but some hosts
+# run no 32-bit code, and the tests then run a 64-bit build (wine-env.sh).
 PKGS="g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
-wine wine32:i386 xvfb xauth fonts-nanum imagemagick xdotool cmake make
+g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+wine wine32:i386 wine64 xvfb xauth fonts-nanum imagemagick xdotool cmake make
 clang-14 libclang-rt-14-dev googletest dpkg-dev"
 
 SUDO=
@@ -21,5 +24,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 	$SUDO dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
+# A mirror caught mid-sync fails one index now and then; the install
+# itself tells whether what we need could be had.
+for try in 1 2 3; do
+	$SUDO apt-get update -q && break
+	sleep 5
+done
 $SUDO apt-get install -y -q --no-install-recommends $missing

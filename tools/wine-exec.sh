@@ -1,7 +1,7 @@
 #!/bin/sh
-# Runs a Windows program under the project's own 32-bit Wine prefix.
-top=$(cd "$(dirname "$0")/.." && pwd)
-export WINEPREFIX="${WINEPREFIX:-$top/build/wine}"
-export WINEARCH=win32
-export WINEDEBUG="${WINEDEBUG:--all}"
-exec wine "$@"
+# wine-exec.sh ARCH PROGRAM [ARGS]: runs a Windows program in the project's
+# own Wine prefix for ARCH (win32 or win64); CTest's emulator.
+WINEARCH=$1
+shift
+. "$(dirname "$0")/wine-env.sh"
+exec "$WINELOADER" "$@"
