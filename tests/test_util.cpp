@@ -204,7 +204,10 @@ TempDir::~TempDir()
     HANDLE h = FindFirstFileW(WText(path + "\\*"), &fd);
     if (h != INVALID_HANDLE_VALUE) {
         do {
-            WText f(path + "\\" + U8(fd.cFileName));
+            std::string name = U8(fd.cFileName);
+            if (name == "." || name == "..")
+                continue;           /* never touch the parent's attributes */
+            WText f(path + "\\" + name);
             SetFileAttributesW(f, FILE_ATTRIBUTE_NORMAL);
             DeleteFileW(f);
         } while (FindNextFileW(h, &fd));
@@ -215,6 +218,8 @@ TempDir::~TempDir()
     std::string n = Native(path);
     if (DIR *d = opendir(n.c_str())) {
         while (struct dirent *e = readdir(d)) {
+            if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, ".."))
+                continue;           /* ".." is /tmp itself */
             std::string f = n + "/" + e->d_name;
             chmod(f.c_str(), 0644);
             unlink(f.c_str());
