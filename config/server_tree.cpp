@@ -291,7 +291,7 @@ static ServerNode *ReadServer(const XmlElement *e, bool import)
 void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
 {
     for (const XmlElement *c = e ? e->FirstChild : NULL; c; c = c->NextSibling) {
-        if (StrCompareNoCase(c->Name, L"Node") != 0)
+        if (!StrEqualNoCase(c->Name, L"Node"))
             continue;
         const wchar_t *type = XmlAttr(c, L"Type");
         if (type && ParseInt(type) != 0) {

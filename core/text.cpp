@@ -2,6 +2,7 @@
  * text.cpp: memory, strings, TextBuilder, ParseInt, UTF-8 conversion.
  */
 #include <stdarg.h>
+#include <string.h>
 
 #include "platform.h"
 #include "text.h"
@@ -37,40 +38,30 @@ void MemFree(void *block)
 
 int MemCompare(const void *a, const void *b, size_t bytes)
 {
-    const unsigned char *x = (const unsigned char *)a, *y = (const unsigned char *)b;
-    for (size_t i = 0; i < bytes; i++)
-        if (x[i] != y[i])
-            return x[i] < y[i] ? -1 : 1;
-    return 0;
+    int r = bytes ? memcmp(a, b, bytes) : 0;
+    return r < 0 ? -1 : r > 0;
 }
 
 void MemCopy(void *dst, const void *src, size_t bytes)
 {
-    unsigned char *d = (unsigned char *)dst;
-    const unsigned char *s = (const unsigned char *)src;
-    if (d == s || !bytes)
-        return;
-    if (d < s || d >= s + bytes) {
-        for (size_t i = 0; i < bytes; i++)
-            d[i] = s[i];
-    } else {
-        for (size_t i = bytes; i-- > 0;)
-            d[i] = s[i];
-    }
+    if (bytes)
+        memmove(dst, src, bytes);
 }
 
 void MemFill(void *dst, int value, size_t bytes)
 {
-    unsigned char *d = (unsigned char *)dst;
-    for (size_t i = 0; i < bytes; i++)
-        d[i] = (unsigned char)value;
+    if (bytes)
+        memset(dst, value, bytes);
 }
 
 void MemWipe(void *dst, size_t bytes)
 {
-    volatile unsigned char *d = (volatile unsigned char *)dst;
-    for (size_t i = 0; i < bytes; i++)
-        d[i] = 0;
+    if (!bytes)
+        return;
+    memset(dst, 0, bytes);
+    /* The barrier tells the compiler the zeros are read, so the memset
+     * of a block about to be freed stays. */
+    __asm__ __volatile__("" : : "r"(dst) : "memory");
 }
 
 int StrLen(const wchar_t *s)
@@ -121,6 +112,32 @@ void StrFreeSecret(wchar_t *s)
 int StrCompareNoCase(const wchar_t *a, const wchar_t *b)
 {
     return PlatCompareNoCase(a ? a : L"", b ? b : L"");
+}
+
+static bool IsPrintableAscii(const wchar_t *s)
+{
+    for (; *s; s++)
+        if (*s < 32 || *s > 126)
+            return false;
+    return true;
+}
+
+bool StrEqualNoCase(const wchar_t *a, const wchar_t *b)
+{
+    a = a ? a : L"";
+    b = b ? b : L"";
+    /* Outside printable ASCII the locale decides (it may even ignore some
+     * characters); inside it, folding A-Z gives the same answer. */
+    if (!IsPrintableAscii(a) || !IsPrintableAscii(b))
+        return PlatCompareNoCase(a, b) == 0;
+    for (;; a++, b++) {
+        wchar_t x = *a >= 'A' && *a <= 'Z' ? *a + 32 : *a;
+        wchar_t y = *b >= 'A' && *b <= 'Z' ? *b + 32 : *b;
+        if (x != y)
+            return false;
+        if (!x)
+            return true;
+    }
 }
 
 const wchar_t *StrFindNoCase(const wchar_t *text, const wchar_t *pattern)

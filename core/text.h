@@ -34,6 +34,9 @@ void StrAssign(wchar_t **field, const wchar_t *value);
 /* Overwrites the characters with zeros, then frees. */
 void StrFreeSecret(wchar_t *s);
 int StrCompareNoCase(const wchar_t *a, const wchar_t *b);
+/* StrCompareNoCase(a, b) == 0, without the locale for printable ASCII:
+ * for matching names, where it is the hot path of loading. */
+bool StrEqualNoCase(const wchar_t *a, const wchar_t *b);
 const wchar_t *StrFindNoCase(const wchar_t *text, const wchar_t *pattern);
 const wchar_t *StrFindChar(const wchar_t *s, wchar_t c);
 const wchar_t *StrFindLastChar(const wchar_t *s, wchar_t c);

@@ -357,7 +357,7 @@ void XmlFree(XmlElement *e)
 XmlElement *XmlChild(const XmlElement *e, const wchar_t *name)
 {
     for (XmlElement *c = e ? e->FirstChild : NULL; c; c = c->NextSibling)
-        if (StrCompareNoCase(c->Name, name) == 0)
+        if (StrEqualNoCase(c->Name, name))
             return c;
     return NULL;
 }
@@ -365,7 +365,7 @@ XmlElement *XmlChild(const XmlElement *e, const wchar_t *name)
 const wchar_t *XmlAttr(const XmlElement *e, const wchar_t *name)
 {
     for (XmlAttribute *a = e ? e->Attributes : NULL; a; a = a->Next)
-        if (StrCompareNoCase(a->Name, name) == 0)
+        if (StrEqualNoCase(a->Name, name))
             return a->Value;
     return NULL;
 }
