@@ -95,9 +95,12 @@ uint32_t KeyStrokeLParam(unsigned vk, unsigned scanCode)
 
 bool MatchName(const wchar_t *text, int length, const wchar_t *word)
 {
-    if (!text || length < 0)
+    /* The lengths first: a linguistic comparison skips characters such
+     * as the soft hyphen, so "ENTER" plus one of them would match. */
+    int wordLength = StrLen(word);
+    if (!text || length != wordLength)
         return false;
-    return PlatEqualInvariantNoCase(text, length, word, StrLen(word));
+    return PlatEqualInvariantNoCase(text, length, word, wordLength);
 }
 
 KeyQueue *NewKeyQueue(int sessionId, int initialDelay, int lineDelay)
@@ -188,7 +191,7 @@ static bool BraceWord(KeyQueue *q, const wchar_t *w, int n, const ServerNode *no
         const wchar_t *value = 0;
         bool named = true;
         if (MatchName(w, n, L"PASSWORD"))
-            value = node->Password;
+            value = NodePassword((ServerNode *)node);
         else if (MatchName(w, n, L"USER"))
             value = node->UserName;
         else if (MatchName(w, n, L"HOST"))
@@ -289,7 +292,7 @@ KeyQueue *QueuePasswordTyping(int sessionId, const ServerNode *node, int delay)
     if (sessionId <= 0 || !node)
         return 0;
     KeyQueue *q = NewKeyQueue(sessionId, delay, 0);
-    PushText(q, node->Password);
+    PushText(q, NodePassword((ServerNode *)node));
     PushKeyEvent(q, KEY_CHAR, 13);
     return q;
 }

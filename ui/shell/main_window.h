@@ -7,5 +7,15 @@
 #include <windows.h>
 
 extern HWND MainWindow;
+/* The font of every control: the system's message font. */
+extern HFONT UiFont;
+
+/* Private messages of the main window. */
+enum {
+    WM_APP_RESTORE_FOCUS = WM_APP + 1,
+    WM_APP_RECONNECT = WM_APP + 3,      /* wParam: Session.Id */
+};
+
+void CreateUiFont(void);
 
 #endif

@@ -1,0 +1,89 @@
+/*
+ * Parsing arbitrary scripts, read both as UTF-8 and as raw UTF-16, with
+ * and without a server node, then playing them to the end: no crash, no
+ * leak; every event is well formed, a script without a node never makes
+ * more events than it has characters, and every Char and Key event turns
+ * into its messages.
+ */
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+
+#include "../config/server_tree.h"
+#include "../core/text.h"
+#include "../sessions/key_script.h"
+
+static uint32_t Clock;
+static long Posted;
+
+static int Ready(int, void **window)
+{
+    *window = (void *)1;
+    return KEY_TARGET_READY;
+}
+
+static void Count(void *, unsigned, uintptr_t, uintptr_t)
+{
+    Posted++;
+}
+
+/* Each tick is as late as any pause can ask for, so every queue is due. */
+static uint32_t Tick(void)
+{
+    Clock += 0x7FFFFFFFu;
+    return Clock;
+}
+
+static void Play(const wchar_t *text, const ServerNode *node)
+{
+    KeyQueue *q = NewKeyQueue(1, 0, 1000);
+    ParseScript(q, text, node);
+    if (q->Count > q->Capacity || (!node && q->Count > StrLen(text)))
+        abort();
+    long expected = 0;
+    for (int i = 0; i < q->Count; i++) {
+        const KeyEvent &e = q->Events[i];
+        if (e.Kind == KEY_CHAR && e.Value >= 0 && e.Value <= 0xFFFF)
+            expected += 1;
+        else if (e.Kind == KEY_KEY && e.Value > 0 && e.Value < 0x100)
+            expected += 2;
+        else if (e.Kind != KEY_WAIT || e.Value < 0)
+            abort();
+    }
+    Posted = 0;
+    /* 64 events a tick, at most one pause each; one tick more to release */
+    for (int ticks = 0; KeyQueueList; ticks++) {
+        if (ticks > q->Count + 1)
+            abort();
+        PumpKeyQueues();
+    }
+    if (Posted != expected)
+        abort();
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    KeyTargetLookup = Ready;
+    KeyMessagePost = Count;
+    KeyTickCount = Tick;
+
+    ServerNode *n = NodeNew(NODE_SERVER);
+    NodeSetPassword(n, L"pass{UP}\n");
+    StrAssign(&n->UserName, L"{USER}");
+    StrAssign(&n->ServerName, size & 1 ? L"" : L"host");
+
+    wchar_t *text = WideFromUtf8((const char *)data, (int)size);
+    Play(text, NULL);
+    Play(text, n);
+    MemFree(text);
+
+    int units = (int)(size / 2);
+    wchar_t *raw = (wchar_t *)MemAlloc(((size_t)units + 1) * sizeof(wchar_t));
+    for (int i = 0; i < units; i++)
+        raw[i] = (wchar_t)(data[2 * i] | data[2 * i + 1] << 8);
+    raw[units] = 0;
+    Play(raw, size & 2 ? n : NULL);
+    MemFree(raw);
+    NodeFree(n);
+    return 0;
+}

@@ -1,0 +1,319 @@
+/*
+ * capture.cpp: host and clip windows; capturing, fitting, detaching and
+ * attaching PuTTY's window.
+ */
+#include "capture.h"
+
+#include "../config/server_tree.h"
+#include "../config/settings.h"
+#include "../core/text.h"
+#include "../ui/commands/command_ids.h"
+#include "../ui/shell/layout.h"
+#include "../ui/shell/main_window.h"
+#include "../ui/shell/tabs.h"
+#include "key_script.h"
+#include "putty_args.h"
+#include "session.h"
+
+static const wchar_t HostClass[] = L"KestrumHost";
+static const wchar_t ClipClass[] = L"KestrumClip";
+
+static Session *SessionOf(HWND window)
+{
+    return (Session *)GetWindowLongPtrW(window, GWLP_USERDATA);
+}
+
+static void FocusPutty(Session *s)
+{
+    if (s && s->PuttyWindow && IsWindow(s->PuttyWindow))
+        SetFocus(s->PuttyWindow);
+}
+
+/* Tiled views with several sessions frame each one. */
+static bool FramedView(void)
+{
+    return Settings.ViewMode != 0 && SessionCount > 1;
+}
+
+static void HostSize(HWND host, Session *s, int width, int height)
+{
+    int b = FramedView() ? ScaleForDpi(2) : 0;
+    if (s->ReconnectButton) {
+        int bw = ScaleForDpi(120), bh = ScaleForDpi(28);
+        MoveWindow(s->ReconnectButton, (width - bw) / 2, height / 2 + ScaleForDpi(10), bw, bh, TRUE);
+    }
+    int cw = width - 2 * b, ch = height - 2 * b;
+    MoveWindow(s->ClipWindow, b, b, cw > 1 ? cw : 1, ch > 1 ? ch : 1, TRUE);
+    s->LastFit = 0;
+    FitPuttyWindow(s);
+    InvalidateRect(host, NULL, FALSE);
+}
+
+static void HostPaint(HWND host, Session *s)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(host, &ps);
+    RECT rc;
+    GetClientRect(host, &rc);
+    if (s->State == SESSION_RUNNING && s->PuttyWindow) {
+        bool highlight = FramedView() && SessionIndex(s) == ActiveIndex();
+        FillRect(dc, &rc, highlight ? GetSysColorBrush(COLOR_HIGHLIGHT) : (HBRUSH)GetStockObject(BLACK_BRUSH));
+    } else {
+        FillRect(dc, &rc, GetSysColorBrush(COLOR_APPWORKSPACE));
+        wchar_t text[300];
+        SessionStatusText(s, text, 300);
+        HGDIOBJ old = SelectObject(dc, UiFont ? UiFont : GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOW));
+        rc.left += ScaleForDpi(16);
+        rc.right -= ScaleForDpi(16);
+        rc.top = rc.bottom / 2 - ScaleForDpi(40);
+        DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
+    }
+    EndPaint(host, &ps);
+}
+
+static LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    Session *s = SessionOf(window);
+    if (!s)
+        return DefWindowProcW(window, msg, wParam, lParam);
+    switch (msg) {
+    case WM_SIZE:
+        HostSize(window, s, (short)LOWORD(lParam), (short)HIWORD(lParam));
+        return 0;
+    case WM_PAINT:
+        HostPaint(window, s);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;       /* WM_PAINT covers everything */
+    case WM_SETFOCUS:
+        FocusPutty(s);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == CMD_HOST_RECONNECT_BUTTON) {
+            /* by id: the session may be gone when the message arrives */
+            PostMessageW(MainWindow, WM_APP_RECONNECT, (WPARAM)s->Id, 0);
+            return 0;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        ActivateSession(SessionIndex(s), true);
+        return 0;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+static LRESULT CALLBACK ClipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    Session *s = SessionOf(window);
+    if (!s)
+        return DefWindowProcW(window, msg, wParam, lParam);
+    switch (msg) {
+    case WM_SIZE:
+        s->LastFit = 0;
+        FitPuttyWindow(s);
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(window, &rc);
+        FillRect((HDC)wParam, &rc, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        return 1;
+    }
+    case WM_SETFOCUS:
+        FocusPutty(s);
+        return 0;
+    case WM_LBUTTONDOWN:
+        ActivateSession(SessionIndex(s), true);
+        return 0;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+void RegisterSessionWindowClasses(HINSTANCE instance)
+{
+    WNDCLASSW wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.lpfnWndProc = HostProc;
+    wc.lpszClassName = HostClass;
+    RegisterClassW(&wc);
+    wc.lpfnWndProc = ClipProc;
+    wc.lpszClassName = ClipClass;
+    RegisterClassW(&wc);
+}
+
+static HWND CreateChild(const wchar_t *cls, HWND parent, Session *s)
+{
+    HWND w = CreateWindowExW(0, cls, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 10, 10, parent,
+                             NULL, GetModuleHandleW(NULL), NULL);
+    SetWindowLongPtrW(w, GWLP_USERDATA, (LONG_PTR)s);
+    return w;
+}
+
+void CreateSessionWindows(Session *s)
+{
+    s->HostWindow = CreateChild(HostClass, MainWindow, s);
+    s->ClipWindow = CreateChild(ClipClass, s->HostWindow, s);
+}
+
+static void ClassOf(HWND window, wchar_t *name)
+{
+    name[0] = 0;
+    GetClassNameW(window, name, 64);
+}
+
+BOOL CALLBACK FindPuttyWindow(HWND window, LPARAM param)
+{
+    PuttyWindowSearch *search = (PuttyWindowSearch *)param;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->ProcessId || GetParent(window) || GetWindow(window, GW_OWNER))
+        return TRUE;
+    wchar_t cls[64];
+    ClassOf(window, cls);
+    if (!lstrcmpW(cls, L"PuTTY") || !lstrcmpW(cls, L"KiTTY")) {
+        search->Main = window;
+        return FALSE;
+    }
+    if (!lstrcmpW(cls, L"PuTTYConfigBox") || !lstrcmpW(cls, L"KiTTYConfigBox")) {
+        search->ConfigBox = true;
+        return TRUE;
+    }
+    if (!lstrcmpW(cls, L"#32770"))
+        return TRUE;    /* PuTTY's own message boxes */
+    LONG style = GetWindowLongW(window, GWL_STYLE);
+    if ((style & WS_CAPTION) == WS_CAPTION && !search->Fallback)
+        search->Fallback = window;
+    return TRUE;
+}
+
+static const UINT FrameFlags =
+    SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_ASYNCWINDOWPOS;
+
+void CaptureWindow(Session *s, HWND window)
+{
+    s->PuttyWindow = window;
+    s->SavedStyle = GetWindowLongW(window, GWL_STYLE);
+    s->SavedExStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    GetWindowRect(window, &s->SavedRect);
+    LONG style = (LONG)CapturedStyle((uint32_t)s->SavedStyle);
+    LONG exStyle = (LONG)CapturedExStyle((uint32_t)s->SavedExStyle);
+    if (style != s->SavedStyle || exStyle != s->SavedExStyle) {
+        SetWindowLongW(window, GWL_STYLE, style);
+        SetWindowLongW(window, GWL_EXSTYLE, exStyle);
+        SetWindowPos(window, NULL, 0, 0, 0, 0, FrameFlags);
+    }
+    SetParent(window, s->ClipWindow);
+    s->LastFit = 0;
+    FitPuttyWindow(s);
+    SetWindowPos(window, NULL, 0, 0, 0, 0, FrameFlags | SWP_SHOWWINDOW);
+
+    s->WindowTitle[0] = 0;
+    GetWindowTextW(window, s->WindowTitle, CAPTION_MAX);
+    UpdateSessionCaption(s);
+    SetSessionState(s, SESSION_RUNNING);
+
+    if (s->Node) {
+        int delay = 0;
+        if (s->PasswordDelivery == DELIVER_TYPE && !StrIsEmpty(NodePassword(s->Node))) {
+            delay = EffectivePasswordDelay(s->Node);
+            QueuePasswordTyping(s->Id, s->Node, delay);
+        }
+        if (!StrIsEmpty(s->Node->Script))
+            SendScript(s->Id, s->Node, s->Node->Script, 0, delay + s->Node->ScriptDelay);
+    }
+    int index = SessionIndex(s);
+    if (index == ActiveIndex())
+        ActivateSession(index, GetForegroundWindow() == MainWindow);
+}
+
+void FitPuttyWindow(Session *s)
+{
+    if (!s->PuttyWindow || !s->ClipWindow)
+        return;
+    RECT clip;
+    GetClientRect(s->ClipWindow, &clip);
+    if (clip.right <= 0 || clip.bottom <= 0)
+        return;
+    RECT r, c;
+    POINT origin = { 0, 0 };
+    GetWindowRect(s->PuttyWindow, &r);
+    GetClientRect(s->PuttyWindow, &c);
+    ClientToScreen(s->PuttyWindow, &origin);
+    FitRect t = FitTarget(origin.x - r.left, origin.y - r.top, r.bottom - c.bottom - origin.y, clip.right,
+                          clip.bottom);
+    MapWindowPoints(NULL, s->ClipWindow, (POINT *)&r, 2);
+    if (s->LastFit && r.left == t.Left && r.top == t.Top && r.right == t.Right && r.bottom == t.Bottom)
+        return;
+    s->LastFit = GetTickCount() | 1;
+    SetWindowPos(s->PuttyWindow, NULL, t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
+void UpdateReconnectButton(Session *s)
+{
+    ShowWindow(s->ClipWindow, s->State == SESSION_RUNNING ? SW_SHOWNA : SW_HIDE);
+    bool wanted = (s->State == SESSION_ENDED || s->State == SESSION_FAILED) && s->Node;
+    if (wanted && !s->ReconnectButton) {
+        s->ReconnectButton = CreateWindowExW(0, L"BUTTON", L"다시 연결", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                             s->HostWindow, (HMENU)(UINT_PTR)CMD_HOST_RECONNECT_BUTTON,
+                                             GetModuleHandleW(NULL), NULL);
+        SendMessageW(s->ReconnectButton, WM_SETFONT, (WPARAM)UiFont, FALSE);
+        RECT rc;
+        GetClientRect(s->HostWindow, &rc);
+        SendMessageW(s->HostWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
+    } else if (!wanted && s->ReconnectButton) {
+        DestroyWindow(s->ReconnectButton);
+        s->ReconnectButton = NULL;
+    }
+    InvalidateRect(s->HostWindow, NULL, FALSE);
+}
+
+void DetachSession(Session *s)
+{
+    HWND w = s->PuttyWindow;
+    if (w && IsWindow(w)) {
+        SetParent(w, NULL);
+        SetWindowLongW(w, GWL_STYLE, (LONG)DetachedStyle((uint32_t)s->SavedStyle));
+        SetWindowLongW(w, GWL_EXSTYLE, s->SavedExStyle);
+        RECT r = s->SavedRect;
+        if (r.right - r.left < 100 || r.bottom - r.top < 100)
+            GetWindowRect(s->HostWindow, &r);
+        SetWindowPos(w, NULL, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_ASYNCWINDOWPOS | SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+        SetForegroundWindow(w);
+    }
+    s->PuttyWindow = NULL;
+    RemoveSession(s);
+}
+
+Session *AttachWindow(HWND window)
+{
+    for (int i = 0; i < SessionCount; i++)
+        if (SessionList[i]->PuttyWindow == window)
+            return SessionList[i];
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    Session *s = NewSession();
+    s->ProcessId = pid;
+    s->Process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+    RebuildTabs();
+    ActivateSession(SessionCount - 1, false);
+    CaptureWindow(s, window);
+    return s;
+}
+
+bool IsForeignPuttyWindow(HWND window, DWORD processId)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == GetCurrentProcessId() || (processId && pid != processId))
+        return false;
+    wchar_t cls[64];
+    ClassOf(window, cls);
+    return !lstrcmpW(cls, L"PuTTY") || !lstrcmpW(cls, L"KiTTY");
+}

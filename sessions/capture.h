@@ -1,0 +1,44 @@
+/*
+ * capture.h: taking PuTTY's window into a session's host window, keeping
+ * it fitted, and giving it back.
+ *
+ * Each session has a host window (KestrumHost, a child of the main
+ * window: status text and reconnect button) holding a clip window
+ * (KestrumClip), which holds PuTTY's window and cuts off its borders.
+ */
+#ifndef KESTRUM_SESSIONS_CAPTURE_H
+#define KESTRUM_SESSIONS_CAPTURE_H
+
+#include <windows.h>
+
+struct Session;
+
+void RegisterSessionWindowClasses(HINSTANCE instance);
+void CreateSessionWindows(Session *s);
+
+/* EnumWindows state for one process. */
+struct PuttyWindowSearch {
+    DWORD ProcessId;
+    HWND Main;          /* class "PuTTY" or "KiTTY" */
+    HWND Fallback;      /* another captioned top-level window */
+    bool ConfigBox;     /* "PuTTYConfigBox" or "KiTTYConfigBox" seen */
+};
+BOOL CALLBACK FindPuttyWindow(HWND window, LPARAM search);
+
+/* Embeds the window and sets the session Running; queues the typed
+ * password and the login script. */
+void CaptureWindow(Session *s, HWND window);
+void FitPuttyWindow(Session *s);
+/* Clip window shown only while Running; the reconnect button only while
+ * Ended or Failed with a node. */
+void UpdateReconnectButton(Session *s);
+/* Gives the window back as a free top-level window; removes the session. */
+void DetachSession(Session *s);
+/* Takes in a PuTTY window of another process; an already embedded one
+ * returns its session. */
+Session *AttachWindow(HWND window);
+/* Class "PuTTY" or "KiTTY", of another process (and of processId when it
+ * is not 0). */
+bool IsForeignPuttyWindow(HWND window, DWORD processId);
+
+#endif

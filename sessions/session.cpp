@@ -1,0 +1,391 @@
+/*
+ * session.cpp: the life of an open session.
+ */
+#include "session.h"
+
+#include "../config/config_file.h"
+#include "../config/server_tree.h"
+#include "../config/settings.h"
+#include "../core/text.h"
+#include "../ui/dialogs/prompts.h"
+#include "../ui/shell/main_window.h"
+#include "../ui/shell/tabs.h"
+#include "capture.h"
+#include "key_post.h"
+#include "key_script.h"
+#include "password_file.h"
+#include "putty_args.h"
+
+Session **SessionList;
+int SessionCount;
+static int NextSessionId = 1;
+static DWORD LastPoll;
+static bool Polled;
+
+Session *FindSessionById(int id)
+{
+    for (int i = 0; i < SessionCount; i++)
+        if (SessionList[i]->Id == id)
+            return SessionList[i];
+    return NULL;
+}
+
+int SessionIndex(const Session *s)
+{
+    for (int i = 0; i < SessionCount; i++)
+        if (SessionList[i] == s)
+            return i;
+    return -1;
+}
+
+/* The key player's view of a session. */
+static int LookupKeyTarget(int id, void **window)
+{
+    Session *s = FindSessionById(id);
+    if (!s)
+        return KEY_TARGET_GONE;
+    if (s->State != SESSION_RUNNING || !s->PuttyWindow)
+        return KEY_TARGET_WAITING;
+    *window = s->PuttyWindow;
+    return KEY_TARGET_READY;
+}
+
+/* The configuration writer's view of the open sessions. */
+static bool SessionRecordAt(int index, OpenSessionRecord *out)
+{
+    if (index < 0 || index >= SessionCount)
+        return false;
+    out->Node = SessionList[index]->Node;
+    out->Caption = SessionList[index]->Caption;
+    out->CaptionIsCustom = SessionList[index]->CaptionIsCustom;
+    return true;
+}
+
+void SessionsInit(HINSTANCE instance)
+{
+    RegisterSessionWindowClasses(instance);
+    InstallKeyPoster();
+    KeyTargetLookup = LookupKeyTarget;
+    ConfigOpenSessionAt = SessionRecordAt;
+}
+
+Session *NewSession(void)
+{
+    Session *s = (Session *)MemAlloc(sizeof *s);
+    s->Id = NextSessionId++;
+    SessionList = (Session **)MemRealloc(SessionList, (size_t)(SessionCount + 1) * sizeof *SessionList);
+    SessionList[SessionCount++] = s;
+    CreateSessionWindows(s);
+    return s;
+}
+
+Session *OpenSession(const ServerNode *node)
+{
+    Session *s = NewSession();
+    s->Node = NodeCopy(node, false);
+    UpdateSessionCaption(s);
+    RebuildTabs();
+    ActivateSession(SessionCount - 1, false);
+    StartSession(s);
+    return s;
+}
+
+static void SetStatus(Session *s, const wchar_t *text)
+{
+    StrCopyTo(s->StatusText, STATUS_MAX, text);
+}
+
+/* Builds the command line and starts PuTTY hidden; the new state. */
+static int LaunchPutty(Session *s)
+{
+    int mode;
+    StrFreeSecret(BuildPuttyArguments(s->Node, NULL, true, &mode));
+    if (mode == DELIVER_PWFILE && !WritePasswordFile(NodePassword(s->Node), s->PasswordFile))
+        mode = DELIVER_TYPE;
+    s->PasswordDelivery = mode;
+
+    ServerNode *copy = NodeCopy(s->Node, false);
+    if (mode == DELIVER_TYPE)
+        NodeSetPassword(copy, NULL);
+    wchar_t *args = BuildPuttyArguments(copy, s->PasswordFile[0] ? s->PasswordFile : NULL, false, NULL);
+    NodeFree(copy);
+
+    TextBuilder line = {};
+    line.AppendChar('"');
+    line.Append(Settings.PuttyPath);
+    line.AppendChar('"');
+    if (!StrIsEmpty(args)) {
+        line.AppendChar(' ');
+        line.Append(args);
+    }
+    StrFreeSecret(args);
+
+    wchar_t dir[KPATH];
+    PathDirectory(Settings.PuttyPath, dir, KPATH);
+    STARTUPINFOW si;
+    ZeroMemory(&si, sizeof si);
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi;
+    BOOL ok = CreateProcessW(NULL, line.Buffer, NULL, NULL, FALSE, 0, NULL, dir[0] ? dir : NULL, &si, &pi);
+    DWORD error = GetLastError();
+    line.Wipe();
+    if (!ok) {
+        wchar_t text[1025];
+        StrFormat(text, L"PuTTY를 실행하지 못했습니다 (오류 %u).", (unsigned)error);
+        SetStatus(s, text);
+        DeletePasswordFile(s);
+        return SESSION_FAILED;
+    }
+    CloseHandle(pi.hThread);
+    s->Process = pi.hProcess;
+    s->ProcessId = pi.dwProcessId;
+    return SESSION_STARTING;
+}
+
+void StartSession(Session *s)
+{
+    s->StatusText[0] = 0;
+    s->PuttyWindow = NULL;
+    s->Disconnected = false;
+    s->ExitCode = 0;
+    if (s->Process) {
+        CloseHandle(s->Process);
+        s->Process = NULL;
+    }
+    DeletePasswordFile(s);
+    int state;
+    if (!FileExists(Settings.PuttyPath)) {
+        SetStatus(s, L"PuTTY 실행 파일을 찾을 수 없습니다. 도구 → PuTTY 위치에서 지정하세요.");
+        state = SESSION_FAILED;
+    } else if (!s->Node) {
+        SetStatus(s, L"가져온 PuTTY 창은 다시 실행할 수 없습니다.");
+        state = SESSION_FAILED;
+    } else {
+        state = LaunchPutty(s);
+    }
+    SetSessionState(s, state);
+}
+
+void SetSessionState(Session *s, int state)
+{
+    s->State = state;
+    s->StateSince = GetTickCount();
+    UpdateReconnectButton(s);
+    RefreshSessionCaption(s);
+}
+
+void TerminateSession(Session *s)
+{
+    if (s->Process && WaitForSingleObject(s->Process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(s->Process, 1);
+        WaitForSingleObject(s->Process, 3000);
+    }
+    s->PuttyWindow = NULL;
+}
+
+void ReconnectSession(Session *s)
+{
+    if (!s->Node) {
+        ShowMessage(MainWindow, MB_ICONINFORMATION, L"가져온(Attach) PuTTY 창은 다시 연결할 수 없습니다.");
+        return;
+    }
+    TerminateSession(s);
+    StartSession(s);
+}
+
+void CloseSession(Session *s, bool terminate)
+{
+    if (terminate)
+        TerminateSession(s);
+    RemoveSession(s);
+}
+
+void RemoveSession(Session *s)
+{
+    int index = SessionIndex(s);
+    if (index < 0)
+        return;
+    int active = ActiveIndex();
+    SessionCount--;
+    MemCopy(SessionList + index, SessionList + index + 1, (size_t)(SessionCount - index) * sizeof *SessionList);
+    DeletePasswordFile(s);
+    if (s->Process)
+        CloseHandle(s->Process);
+    DestroyWindow(s->HostWindow);
+    NodeFreeTree(s->Node);
+    MemFree(s);
+    RebuildTabs();
+    if (SessionCount > 0)
+        ActivateSession(IndexAfterRemoval(index, active, SessionCount), true);
+}
+
+void SessionEnded(Session *s, bool normal)
+{
+    switch (SessionEndAction(normal, s->Node != NULL)) {
+    case END_CLOSE:
+        CloseSession(s, true);
+        break;
+    case END_KEEP:
+        SetSessionState(s, SESSION_ENDED);
+        break;
+    case END_RECONNECT:
+        TerminateSession(s);
+        s->ReconnectAttempts++;
+        SetSessionState(s, SESSION_RECONNECT_WAIT);
+        break;
+    }
+}
+
+static void PollStarting(Session *s, bool ended, DWORD now)
+{
+    PuttyWindowSearch search = { s->ProcessId, NULL, NULL, false };
+    EnumWindows(FindPuttyWindow, (LPARAM)&search);
+    DWORD since = now - s->StateSince;
+    HWND window = search.Main;
+    if (!window && search.Fallback && since > 3000)
+        window = search.Fallback;
+    if (window) {
+        /* Give PuTTY the time to finish its start-up, but not forever. */
+        if (!ended && WaitForInputIdle(s->Process, 0) != 0 && since < 3000)
+            return;
+        CaptureWindow(s, window);
+        return;
+    }
+    if (ended) {
+        DWORD code = 0;
+        GetExitCodeProcess(s->Process, &code);
+        s->ExitCode = (int)code;
+        DeletePasswordFile(s);
+        s->PuttyWindow = NULL;
+        SetSessionState(s, SESSION_ENDED);
+        return;
+    }
+    if (search.ConfigBox)
+        return;     /* the user is still in PuTTY's dialog */
+    if (since > 30000) {
+        SetStatus(s, L"PuTTY 창을 찾지 못했습니다. (PuTTY 대화상자가 떠 있는지 확인하세요)");
+        SetSessionState(s, SESSION_FAILED);
+    }
+}
+
+static void PollRunning(Session *s, bool ended, DWORD now)
+{
+    if (ended || !IsWindow(s->PuttyWindow)) {
+        DWORD code = 0;
+        if (s->Process) {
+            if (!ended)
+                WaitForSingleObject(s->Process, 500);
+            GetExitCodeProcess(s->Process, &code);
+        }
+        s->ExitCode = (int)code;
+        s->PuttyWindow = NULL;
+        DeletePasswordFile(s);
+        SessionEnded(s, code == 0 && !s->Disconnected);
+        return;
+    }
+    if (s->PasswordFile[0] && now - s->StateSince > 5000)
+        DeletePasswordFile(s);
+
+    wchar_t title[CAPTION_MAX];
+    title[0] = 0;
+    GetWindowTextW(s->PuttyWindow, title, CAPTION_MAX);
+    if (lstrcmpW(title, s->WindowTitle) != 0) {
+        StrCopyTo(s->WindowTitle, CAPTION_MAX, title);
+        UpdateSessionCaption(s);
+        RefreshSessionCaption(s);
+    }
+    if (StrFindNoCase(title, L"(inactive)")) {
+        if (!s->Disconnected) {
+            s->Disconnected = true;
+            switch (DisconnectAction(s->Node != NULL)) {
+            case END_RECONNECT:
+                SessionEnded(s, false);
+                return;
+            case END_CLOSE:
+                CloseSession(s, true);
+                return;
+            case END_KEEP:
+                RefreshSessionCaption(s);
+                break;
+            }
+        }
+    } else if (s->Disconnected) {
+        s->Disconnected = false;
+        RefreshSessionCaption(s);
+    }
+    if (now - s->LastFit > 1000)
+        FitPuttyWindow(s);
+}
+
+static void PollSession(Session *s, DWORD now)
+{
+    bool ended = s->Process && WaitForSingleObject(s->Process, 0) == WAIT_OBJECT_0;
+    switch (s->State) {
+    case SESSION_STARTING:
+        PollStarting(s, ended, now);
+        break;
+    case SESSION_RUNNING:
+        PollRunning(s, ended, now);
+        break;
+    case SESSION_RECONNECT_WAIT:
+        if ((int)(now - s->StateSince) >= Settings.ReconnectDelay * 1000)
+            StartSession(s);
+        else
+            InvalidateRect(s->HostWindow, NULL, FALSE);     /* the count-down */
+        break;
+    default:
+        break;
+    }
+}
+
+void SessionsTick(void)
+{
+    DWORD now = GetTickCount();
+    PumpKeyQueues();
+    if (Polled && now - LastPoll < 250)
+        return;
+    Polled = true;
+    LastPoll = now;
+    /* From the last: a session that removes itself moves only those
+     * already visited. */
+    for (int i = SessionCount - 1; i >= 0; i--)
+        if (i < SessionCount)
+            PollSession(SessionList[i], now);
+}
+
+void TerminateAllSessions(void)
+{
+    for (int i = 0; i < SessionCount; i++) {
+        HANDLE p = SessionList[i]->Process;
+        if (p && WaitForSingleObject(p, 0) == WAIT_TIMEOUT)
+            TerminateProcess(p, 1);
+    }
+    for (int i = 0; i < SessionCount; i++) {
+        if (SessionList[i]->Process)
+            WaitForSingleObject(SessionList[i]->Process, 2000);
+        DeletePasswordFile(SessionList[i]);
+    }
+}
+
+void SessionStatusText(const Session *s, wchar_t *buf, int size)
+{
+    ComposeStatusText(buf, size, s->State, s->ExitCode, s->StatusText,
+                      ReconnectSecondsLeft(Settings.ReconnectDelay, GetTickCount() - s->StateSince),
+                      s->ReconnectAttempts);
+}
+
+void UpdateSessionCaption(Session *s)
+{
+    if (!s->CaptionIsCustom)
+        ComposeCaption(s->Caption, CAPTION_MAX, Settings.TabCaption, s->WindowTitle, s->Node);
+}
+
+void DeletePasswordFile(Session *s)
+{
+    if (s->PasswordFile[0]) {
+        DeleteFileW(s->PasswordFile);
+        s->PasswordFile[0] = 0;
+    }
+}

@@ -1,0 +1,74 @@
+/*
+ * session.h: open PuTTY sessions: starting PuTTY, watching it from the
+ * main timer, ending, reconnecting and removing sessions.
+ *
+ * The window side (host and clip windows, capture, fitting, detach) is
+ * capture.h; the tab strip that shows the sessions is ui/shell/tabs.h.
+ */
+#ifndef KESTRUM_SESSIONS_SESSION_H
+#define KESTRUM_SESSIONS_SESSION_H
+
+#include <windows.h>
+
+#include "../core/files.h"
+#include "session_rules.h"
+
+struct ServerNode;
+
+enum { CAPTION_MAX = 256, STATUS_MAX = 256 };
+
+struct Session {
+    int Id;                         /* from 1, never reused in a run */
+    ServerNode *Node;               /* own copy; null for an attached window */
+    wchar_t Caption[CAPTION_MAX];
+    bool CaptionIsCustom;
+    wchar_t WindowTitle[CAPTION_MAX];
+    HANDLE Process;
+    DWORD ProcessId;
+    HWND PuttyWindow;
+    HWND HostWindow;
+    HWND ClipWindow;
+    HWND ReconnectButton;
+    int State;                      /* SessionState */
+    DWORD StateSince;
+    int ExitCode;
+    bool Disconnected;
+    int ReconnectAttempts;
+    int PasswordDelivery;
+    wchar_t PasswordFile[KPATH];
+    wchar_t StatusText[STATUS_MAX];
+    DWORD LastFit;
+    LONG SavedStyle, SavedExStyle;
+    RECT SavedRect;
+};
+
+/* The open sessions in tab order. */
+extern Session **SessionList;
+extern int SessionCount;
+
+/* Registers the host and clip window classes and plugs the sessions into
+ * the key player and the configuration writer; once at start-up. */
+void SessionsInit(HINSTANCE instance);
+
+Session *NewSession(void);
+/* A session for the node (copied; the caller keeps it), shown as the
+ * new active tab and started. */
+Session *OpenSession(const ServerNode *node);
+void StartSession(Session *s);
+void ReconnectSession(Session *s);
+void TerminateSession(Session *s);
+void CloseSession(Session *s, bool terminate);
+void RemoveSession(Session *s);
+void SessionEnded(Session *s, bool normal);
+void SetSessionState(Session *s, int state);
+/* Every main-timer tick: the key player, then at most every 250 ms the
+ * poll of every session, from the last to the first. */
+void SessionsTick(void);
+void TerminateAllSessions(void);
+Session *FindSessionById(int id);
+int SessionIndex(const Session *s);
+void SessionStatusText(const Session *s, wchar_t *buf, int size);
+void UpdateSessionCaption(Session *s);
+void DeletePasswordFile(Session *s);
+
+#endif

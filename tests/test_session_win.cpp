@@ -1,0 +1,419 @@
+/*
+ * Sessions driven for real: the session code starts the PuTTY double
+ * (tests/putty_double.cpp) as it would start PuTTY, captures its window,
+ * types into it and follows its end, under Wine.
+ */
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "../config/server_tree.h"
+#include "../config/settings.h"
+#include "../core/text.h"
+#include "../sessions/capture.h"
+#include "../sessions/key_script.h"
+#include "../sessions/putty_discovery.h"
+#include "../sessions/putty_sessions.h"
+#include "../sessions/session.h"
+#include "../ui/shell/main_window.h"
+#include "../ui/shell/tabs.h"
+#include "test_util.h"
+
+/* The double's cues (WM_APP + n). */
+enum { CUE_EXIT = WM_APP + 1, CUE_TITLE, CUE_CONFIG_OPEN, CUE_CONFIG_CLOSE, CUE_DESTROY, CUE_STATE };
+
+/* Stands in for the main window: it reconnects as the real one does. */
+static LRESULT CALLBACK TestMainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_APP_RECONNECT) {
+        if (Session *s = FindSessionById((int)wp))
+            ReconnectSession(s);
+        return 0;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}
+
+static void Pump()
+{
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
+
+struct Sessions : ::testing::Test {
+    TempDir dir;
+    std::string log;
+
+    static void SetUpTestSuite()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = TestMainProc;
+        wc.hInstance = GetModuleHandleW(NULL);
+        wc.lpszClassName = L"KestrumTestMain";
+        RegisterClassW(&wc);
+        MainWindow = CreateWindowExW(0, L"KestrumTestMain", L"Kestrum test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                     0, 0, 900, 700, NULL, NULL, wc.hInstance, NULL);
+        ShowWindow(MainWindow, SW_SHOW);
+        CreateUiFont();
+        SessionsInit(wc.hInstance);
+    }
+    void SetUp() override
+    {
+        ResetModel();
+        UseDouble("putty_double.exe");
+        log = dir.path + "\\double.log";
+    }
+    void TearDown() override
+    {
+        while (SessionCount)
+            CloseSession(SessionList[0], true);
+        PumpKeyQueues();        /* releases the queues of closed sessions */
+        ResetModel();
+    }
+    void UseDouble(const char *exe)
+    {
+        StrCopyTo(Settings.PuttyPath, KPATH, WText(ProgramDir() + "\\" + exe));
+        ReadPuttyVersion();
+    }
+    /* A server whose extra arguments steer the double. */
+    ServerNode *Server(const std::string &extra = "")
+    {
+        ServerNode *n = NodeNew(NODE_SERVER);
+        StrAssign(&n->DisplayName, L"테스트 서버");
+        StrAssign(&n->ServerName, L"127.0.0.1");
+        StrAssign(&n->UserName, L"tester");
+        n->Port = 2222;
+        NodeSetPassword(n, L"s3cret pw");
+        StrAssign(&n->CLParams, WText("-double-log \"" + log + "\" " + extra));
+        NodeAppendChild(ServersRoot, n);
+        return n;
+    }
+    /* Message loop and main timer until the condition holds. */
+    static bool Until(const std::function<bool()> &done, DWORD ms = 10000)
+    {
+        DWORD start = GetTickCount();
+        for (;;) {
+            Pump();
+            SessionsTick();
+            if (done())
+                return true;
+            if (GetTickCount() - start > ms)
+                return false;
+            Sleep(15);
+        }
+    }
+    std::string Log() { return ReadBytes(WText(log)); }
+    bool Logged(const std::string &line) { return Log().find(line + "\r\n") != std::string::npos; }
+    static void Place(Session *s) { MoveWindow(s->HostWindow, 0, 0, 800, 600, TRUE); }
+    static Session *Open(ServerNode *n)
+    {
+        Session *s = OpenSession(n);
+        Place(s);
+        return s;
+    }
+    static bool Running(Session *s) { return s->State == SESSION_RUNNING; }
+    static std::string Status(Session *s)
+    {
+        wchar_t buf[300];
+        SessionStatusText(s, buf, 300);
+        return U8(buf);
+    }
+    /* The PuTTY window's client area covers the clip window exactly. */
+    static bool Fitted(Session *s)
+    {
+        RECT clip, client;
+        GetClientRect(s->ClipWindow, &clip);
+        GetClientRect(s->PuttyWindow, &client);
+        POINT origin = { 0, 0 };
+        MapWindowPoints(s->PuttyWindow, s->ClipWindow, &origin, 1);
+        return origin.x == 0 && origin.y == 0 && client.right == clip.right && client.bottom == clip.bottom;
+    }
+};
+
+TEST_F(Sessions, PwfileLoginCaptureAndScript)
+{
+    ServerNode *n = Server();
+    StrAssign(&n->Script, L"ls{ENTER}");
+    n->ScriptDelay = 200;
+    Session *s = Open(n);
+    EXPECT_EQ(s->State, SESSION_STARTING);
+    EXPECT_EQ(s->PasswordDelivery, 3);
+    std::string file = U8(s->PasswordFile);
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(Status(s), "PuTTY를 시작하는 중입니다…");
+
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    DWORD captured = GetTickCount();
+    HWND w = s->PuttyWindow;
+    EXPECT_EQ(GetParent(w), s->ClipWindow);
+    LONG style = GetWindowLongW(w, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CHILD);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_POPUP));
+    EXPECT_TRUE(Until([&] { return IsWindowVisible(w) && Fitted(s); }, 3000));
+    EXPECT_EQ(U8(s->Caption), "테스트 서버");
+    EXPECT_EQ(U8(s->WindowTitle), "127.0.0.1 - PuTTY");
+
+    /* the password went through the file, never the command line */
+    std::string text = Log();
+    EXPECT_NE(text.find("-pwfile"), std::string::npos);
+    EXPECT_EQ(text.find("s3cret"), text.find("pwfile s3cret pw\r\n") + 7);
+    EXPECT_TRUE(Logged("pwfile s3cret pw"));
+    EXPECT_NE(text.find("-P 2222 -l tester"), std::string::npos);
+
+    /* the login script after its delay; nothing typed for the password */
+    ASSERT_TRUE(Until([&] { return Logged("char 13 00000001"); }, 3000));
+    EXPECT_NE(Log().find("char 108 00000001\r\nchar 115 00000001\r\nchar 13 00000001"), std::string::npos);
+    EXPECT_GE(GetTickCount() - captured, 150u);
+
+    /* the file lives until 5 s after the capture */
+    EXPECT_TRUE(PathExists(WText(file)));
+    ASSERT_TRUE(Until([&] { return !PathExists(WText(file)); }, 7000));
+    EXPECT_GE(GetTickCount() - captured, 4900u);
+    EXPECT_EQ(s->PasswordFile[0], 0);
+}
+
+TEST_F(Sessions, TypedPasswordThenScript)
+{
+    UseDouble("putty_double_nover.exe");     /* no version: older than 0.77 */
+    ServerNode *n = Server();
+    n->PasswordDelay = 300;
+    n->ScriptDelay = 100;
+    StrAssign(&n->Script, L"id\n");
+    Session *s = Open(n);
+    EXPECT_EQ(s->PasswordDelivery, 2);
+    EXPECT_EQ(s->PasswordFile[0], 0);
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    DWORD captured = GetTickCount();
+    ASSERT_TRUE(Until([&] { return Logged("char 100 00000001"); }, 3000));
+    EXPECT_GE(GetTickCount() - captured, 380u);
+    std::string text = Log();
+    EXPECT_EQ(text.find("-pw"), std::string::npos);
+    std::string typed;
+    for (char c : std::string("s3cret pw"))
+        typed += "char " + std::to_string((int)c) + " 00000001\r\n";
+    typed += "char 13 00000001\r\n";
+    size_t pw = text.find(typed);
+    ASSERT_NE(pw, std::string::npos);
+    EXPECT_LT(pw, text.find("char 105 00000001\r\nchar 100 00000001"));
+}
+
+TEST_F(Sessions, NormalAndAbnormalEnds)
+{
+    /* exit code 0, closing on a normal end: the tab goes */
+    Session *s = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    PostMessageW(s->PuttyWindow, CUE_EXIT, 0, 0);
+    ASSERT_TRUE(Until([&] { return SessionCount == 0; }, 3000));
+
+    /* kept instead: Ended with its code and a reconnect button */
+    Settings.CloseOnNormalEnd = 0;
+    s = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    PostMessageW(s->PuttyWindow, CUE_EXIT, 0, 0);
+    ASSERT_TRUE(Until([&] { return s->State == SESSION_ENDED; }, 3000));
+    EXPECT_EQ(Status(s), "세션이 종료되었습니다 (종료 코드 0).");
+    ASSERT_NE(s->ReconnectButton, nullptr);
+    EXPECT_TRUE(IsWindowVisible(s->ReconnectButton));
+    EXPECT_FALSE(IsWindowVisible(s->ClipWindow));
+    EXPECT_EQ(s->PuttyWindow, nullptr);
+
+    /* the button reconnects through the main window */
+    DWORD oldPid = s->ProcessId;
+    SendMessageW(s->ReconnectButton, BM_CLICK, 0, 0);
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    EXPECT_NE(s->ProcessId, oldPid);
+    EXPECT_EQ(s->ReconnectButton, nullptr);
+    EXPECT_EQ(s->ReconnectAttempts, 0);
+
+    /* exit code 3 is abnormal: kept by default */
+    PostMessageW(s->PuttyWindow, CUE_EXIT, 3, 0);
+    ASSERT_TRUE(Until([&] { return s->State == SESSION_ENDED; }, 3000));
+    EXPECT_EQ(s->ExitCode, 3);
+
+    /* a window destroyed while its process lives on: 259 after the wait */
+    Settings.CloseOnNormalEnd = 1;
+    ReconnectSession(s);
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    PostMessageW(s->PuttyWindow, CUE_DESTROY, 0, 0);
+    ASSERT_TRUE(Until([&] { return s->State == SESSION_ENDED; }, 3000));
+    EXPECT_EQ(s->ExitCode, 259);
+}
+
+TEST_F(Sessions, InactiveTitleReconnects)
+{
+    Settings.AutoReconnect = 1;
+    Settings.ReconnectDelay = 1;
+    Session *s = Open(Server());
+    for (int attempt = 1; attempt <= 2; attempt++) {
+        ASSERT_TRUE(Until([&] { return Running(s); }));
+        HANDLE old;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), s->Process, GetCurrentProcess(), &old, 0, FALSE,
+                                    DUPLICATE_SAME_ACCESS));
+        PostMessageW(s->PuttyWindow, CUE_TITLE, 1, 0);
+        ASSERT_TRUE(Until([&] { return s->State == SESSION_RECONNECT_WAIT; }, 3000));
+        DWORD waitStart = GetTickCount();
+        DWORD code = 0;
+        EXPECT_EQ(WaitForSingleObject(old, 0), WAIT_OBJECT_0);
+        GetExitCodeProcess(old, &code);
+        CloseHandle(old);
+        EXPECT_EQ(code, 1u);
+        EXPECT_EQ(s->ReconnectAttempts, attempt);
+        EXPECT_EQ(Status(s), "연결이 끊어졌습니다. 1초 후 다시 연결합니다… (" + std::to_string(attempt) + "번째 시도)");
+        ASSERT_TRUE(Until([&] { return s->State == SESSION_STARTING; }, 3000));
+        EXPECT_GE(GetTickCount() - waitStart, 700u);
+    }
+}
+
+TEST_F(Sessions, InactiveTitleKeptOrClosed)
+{
+    Session *s = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    PostMessageW(s->PuttyWindow, CUE_TITLE, 1, 0);
+    ASSERT_TRUE(Until([&] { return s->Disconnected; }, 3000));
+    EXPECT_TRUE(Running(s));
+    PostMessageW(s->PuttyWindow, CUE_TITLE, 2, 0);
+    ASSERT_TRUE(Until([&] { return !s->Disconnected; }, 3000));
+    EXPECT_EQ(U8(s->Caption), "테스트 서버");
+    Settings.TabCaption = 1;
+    Until([] { return false; }, 300);
+    PostMessageW(s->PuttyWindow, CUE_TITLE, 0, 0);
+    ASSERT_TRUE(Until([&] { return U8(s->Caption) == "127.0.0.1 - PuTTY"; }, 3000));
+
+    Settings.KeepOnAbnormalEnd = 0;
+    PostMessageW(s->PuttyWindow, CUE_TITLE, 1, 0);
+    ASSERT_TRUE(Until([&] { return SessionCount == 0; }, 3000));
+}
+
+TEST_F(Sessions, ConfigBoxWaitsAndNoWindowFails)
+{
+    Session *s = Open(Server("-double-window config"));
+    ASSERT_TRUE(Until([&] { return !Log().empty(); }));
+    Until([] { return false; }, 600);
+    s->StateSince = GetTickCount() - 31000;         /* long past the 30 s limit */
+    Until([] { return false; }, 600);
+    EXPECT_EQ(s->State, SESSION_STARTING);
+    /* cancelling the box ends PuTTY: an Ended tab */
+    PuttyWindowSearch q = { s->ProcessId, NULL, NULL, false };
+    HWND box = NULL;
+    EnumWindows([](HWND w, LPARAM p) -> BOOL {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        wchar_t cls[64];
+        GetClassNameW(w, cls, 64);
+        if (pid == ((PuttyWindowSearch *)p)->ProcessId && !lstrcmpW(cls, L"PuTTYConfigBox"))
+            ((PuttyWindowSearch *)p)->Fallback = w;
+        return TRUE;
+    }, (LPARAM)&q);
+    box = q.Fallback;
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(Until([&] { return s->State == SESSION_ENDED; }, 3000));
+    EXPECT_EQ(s->ExitCode, 0);
+
+    /* no window at all: Failed after 30 s, the process left running */
+    s = Open(Server("-double-window none"));
+    Until([&] { return !Log().empty(); });
+    s->StateSince = GetTickCount() - 31000;
+    ASSERT_TRUE(Until([&] { return s->State == SESSION_FAILED; }, 2000));
+    EXPECT_EQ(Status(s), "PuTTY 창을 찾지 못했습니다. (PuTTY 대화상자가 떠 있는지 확인하세요)");
+    EXPECT_EQ(WaitForSingleObject(s->Process, 0), (DWORD)WAIT_TIMEOUT);
+    EXPECT_NE(s->ReconnectButton, nullptr);
+}
+
+TEST_F(Sessions, FallbackWindowAfterThreeSeconds)
+{
+    Session *s = Open(Server("-double-window other"));
+    ASSERT_TRUE(Until([&] { return !Log().empty(); }));
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(Until([&] { return Running(s); }, 6000));
+    EXPECT_GE(GetTickCount() - start + 300, 2700u);
+    wchar_t cls[64];
+    GetClassNameW(s->PuttyWindow, cls, 64);
+    EXPECT_EQ(U8(cls), "DoubleOther");
+}
+
+TEST_F(Sessions, StartFailures)
+{
+    /* a directory is no executable: nothing started */
+    StrCopyTo(Settings.PuttyPath, KPATH, WText(dir.path));
+    Session *s = Open(Server());
+    EXPECT_EQ(s->State, SESSION_FAILED);
+    EXPECT_EQ(s->Process, nullptr);
+    EXPECT_EQ(Status(s), "PuTTY 실행 파일을 찾을 수 없습니다. 도구 → PuTTY 위치에서 지정하세요.");
+    EXPECT_NE(s->ReconnectButton, nullptr);
+
+    /* a file that is no program: the error number in the text, no file left */
+    std::string bogus = dir.path + "\\bogus.exe";
+    WriteBytes(WText(bogus), "this is not a program");
+    StrCopyTo(Settings.PuttyPath, KPATH, WText(bogus));
+    ReconnectSession(s);
+    EXPECT_EQ(s->State, SESSION_FAILED);
+    EXPECT_EQ(s->PasswordFile[0], 0);
+    std::string status = Status(s);
+    EXPECT_EQ(status.rfind("PuTTY를 실행하지 못했습니다 (오류 ", 0), 0u) << status;
+    EXPECT_NE(status.find("193"), std::string::npos) << status;
+}
+
+TEST_F(Sessions, RemovalKeepsTheActiveSession)
+{
+    StrCopyTo(Settings.PuttyPath, KPATH, L"");      /* quick Failed sessions */
+    Session *a = Open(Server()), *b = Open(Server()), *c = Open(Server());
+    EXPECT_EQ(ActiveSession(), c);
+    RemoveSession(b);
+    EXPECT_EQ(ActiveSession(), c);
+    EXPECT_EQ(ActiveIndex(), 1);
+    EXPECT_TRUE(IsWindowVisible(c->HostWindow));
+    EXPECT_FALSE(IsWindowVisible(a->HostWindow));
+    RemoveSession(c);
+    EXPECT_EQ(ActiveSession(), a);
+    EXPECT_EQ(SessionCount, 1);
+    int last = a->Id;
+    Session *d = Open(Server());
+    EXPECT_GT(d->Id, last + 2);     /* ids of removed sessions are not reused */
+}
+
+TEST_F(Sessions, DetachAndAttach)
+{
+    Session *s = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    HWND w = s->PuttyWindow;
+    LONG saved = s->SavedStyle, savedEx = s->SavedExStyle;
+    DWORD pid = s->ProcessId;
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    DetachSession(s);
+    EXPECT_EQ(SessionCount, 0);
+    EXPECT_EQ(GetParent(w), nullptr);
+    EXPECT_EQ((DWORD)GetWindowLongW(w, GWL_STYLE) & ~(DWORD)WS_VISIBLE,
+              DetachedStyle((uint32_t)saved) & ~(DWORD)WS_VISIBLE);
+    EXPECT_EQ(GetWindowLongW(w, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE, savedEx & ~WS_EX_WINDOWEDGE);
+    EXPECT_TRUE(Until([&] { return IsWindowVisible(w); }, 2000));
+    EXPECT_EQ(WaitForSingleObject(process, 0), (DWORD)WAIT_TIMEOUT);   /* PuTTY goes on */
+
+    /* the free window is taken in again */
+    EXPECT_TRUE(IsForeignPuttyWindow(w, 0));
+    EXPECT_TRUE(IsForeignPuttyWindow(w, pid));
+    EXPECT_FALSE(IsForeignPuttyWindow(w, pid + 4));
+    EXPECT_FALSE(IsForeignPuttyWindow(MainWindow, 0));
+    Session *a = AttachWindow(w);
+    EXPECT_EQ(a->Node, nullptr);
+    EXPECT_TRUE(Running(a));
+    EXPECT_EQ(GetParent(w), a->ClipWindow);
+    EXPECT_EQ(U8(a->Caption), "127.0.0.1 - PuTTY");
+    EXPECT_EQ(AttachWindow(w), a);
+    EXPECT_EQ(SessionCount, 1);
+    EXPECT_EQ(a->ReconnectButton, nullptr);
+
+    /* its end follows the normal rules; it is never restarted */
+    Settings.AutoReconnect = 1;
+    Settings.CloseOnNormalEnd = 0;
+    PostMessageW(w, CUE_EXIT, 5, 0);
+    ASSERT_TRUE(Until([&] { return a->State == SESSION_ENDED; }, 3000));
+    EXPECT_EQ(a->ExitCode, 5);
+    EXPECT_EQ(a->ReconnectButton, nullptr);
+    CloseHandle(process);
+}

@@ -1,0 +1,21 @@
+/*
+ * tabs.h: which session is active, and the tab strip that shows the
+ * sessions in SessionList order.
+ */
+#ifndef KESTRUM_UI_SHELL_TABS_H
+#define KESTRUM_UI_SHELL_TABS_H
+
+struct Session;
+
+/* The active index when it names an open session, else -1. */
+int ActiveIndex(void);
+Session *ActiveSession(void);
+/* Makes the session at index the active one and shows it; with focus,
+ * gives it the keyboard focus.  An index out of range is ignored. */
+void ActivateSession(int index, bool focus);
+/* After sessions were added, removed or reordered. */
+void RebuildTabs(void);
+/* After a session's caption, state or disconnect mark changed. */
+void RefreshSessionCaption(Session *s);
+
+#endif
