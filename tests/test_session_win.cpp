@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "../config/config_file.h"
 #include "../config/server_tree.h"
 #include "../config/settings.h"
 #include "../core/text.h"
@@ -21,6 +22,7 @@
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
 #include "test_util.h"
+#include "win_shot.h"
 
 /* The double's cues (WM_APP + n). */
 enum { CUE_EXIT = WM_APP + 1, CUE_TITLE, CUE_CONFIG_OPEN, CUE_CONFIG_CLOSE, CUE_DESTROY, CUE_STATE };
@@ -60,11 +62,11 @@ struct Sessions : ::testing::Test {
                                      0, 0, 900, 700, NULL, NULL, wc.hInstance, NULL);
         ShowWindow(MainWindow, SW_SHOW);
         CreateUiFont();
-        SessionsInit(wc.hInstance);
     }
     void SetUp() override
     {
         ResetModel();
+        SessionsInit(GetModuleHandleW(NULL));   /* after ResetModel, which unplugs the writer */
         UseDouble("putty_double.exe");
         log = dir.path + "\\double.log";
     }
@@ -146,6 +148,8 @@ TEST_F(Sessions, PwfileLoginCaptureAndScript)
     std::string file = U8(s->PasswordFile);
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(Status(s), "PuTTY를 시작하는 중입니다…");
+    Until([] { return false; }, 50);
+    SaveWindowShot(s->HostWindow, "session-starting");
 
     ASSERT_TRUE(Until([&] { return Running(s); }));
     DWORD captured = GetTickCount();
@@ -217,6 +221,8 @@ TEST_F(Sessions, NormalAndAbnormalEnds)
     PostMessageW(s->PuttyWindow, CUE_EXIT, 0, 0);
     ASSERT_TRUE(Until([&] { return s->State == SESSION_ENDED; }, 3000));
     EXPECT_EQ(Status(s), "세션이 종료되었습니다 (종료 코드 0).");
+    Until([] { return false; }, 100);
+    SaveWindowShot(s->HostWindow, "session-ended");
     ASSERT_NE(s->ReconnectButton, nullptr);
     EXPECT_TRUE(IsWindowVisible(s->ReconnectButton));
     EXPECT_FALSE(IsWindowVisible(s->ClipWindow));
@@ -264,6 +270,8 @@ TEST_F(Sessions, InactiveTitleReconnects)
         EXPECT_EQ(code, 1u);
         EXPECT_EQ(s->ReconnectAttempts, attempt);
         EXPECT_EQ(Status(s), "연결이 끊어졌습니다. 1초 후 다시 연결합니다… (" + std::to_string(attempt) + "번째 시도)");
+        Until([] { return false; }, 100);
+        SaveWindowShot(s->HostWindow, "session-reconnect-wait");
         ASSERT_TRUE(Until([&] { return s->State == SESSION_STARTING; }, 3000));
         EXPECT_GE(GetTickCount() - waitStart, 700u);
     }
@@ -357,6 +365,8 @@ TEST_F(Sessions, StartFailures)
     std::string status = Status(s);
     EXPECT_EQ(status.rfind("PuTTY를 실행하지 못했습니다 (오류 ", 0), 0u) << status;
     EXPECT_NE(status.find("193"), std::string::npos) << status;
+    Until([] { return false; }, 50);
+    SaveWindowShot(s->HostWindow, "session-failed");
 }
 
 TEST_F(Sessions, RemovalKeepsTheActiveSession)
@@ -416,4 +426,36 @@ TEST_F(Sessions, DetachAndAttach)
     EXPECT_EQ(a->ExitCode, 5);
     EXPECT_EQ(a->ReconnectButton, nullptr);
     CloseHandle(process);
+}
+
+TEST_F(Sessions, OpenSessionsGoIntoTheConfiguration)
+{
+    StrCopyTo(Settings.PuttyPath, KPATH, L"");
+    Settings.SaveSessions = 1;
+    ServerNode *inTree = Server();
+    Session *a = Open(inTree);
+    ServerNode *gone = Server();
+    Session *b = Open(gone);
+    StrCopyTo(b->Caption, CAPTION_MAX, L"내 탭 <1>");
+    b->CaptionIsCustom = true;
+    NodeUnlink(gone);       /* deleted from the tree: the session keeps its copy */
+    NodeFree(gone);
+    Open(inTree);
+    EXPECT_NE(a->Node, inTree);
+
+    StrCopyTo(ConfigFilePath, KPATH, WText(dir.path + "\\kestrum.xml"));
+    ASSERT_TRUE(ConfigSave());
+    std::string text = ReadBytes(ConfigFilePath);
+    std::string uid = "<Open caption=\"\" uid=\"" + U8(inTree->UID) + "\"/>";
+    size_t first = text.find(uid);
+    ASSERT_NE(first, std::string::npos) << text.substr(text.find("<OpenSessions>"));
+    size_t inline_ = text.find("<Open caption=\"내 탭 &lt;1&gt;\">");
+    EXPECT_GT(inline_, first);
+    EXPECT_NE(text.find(uid, inline_), std::string::npos);
+    /* the inline copy carries no password */
+    EXPECT_EQ(text.find("<Password enc", inline_), std::string::npos) << text.substr(inline_);
+
+    Settings.SaveSessions = 0;
+    ASSERT_TRUE(ConfigSave());
+    EXPECT_EQ(ReadBytes(ConfigFilePath).find("<Open "), std::string::npos);
 }

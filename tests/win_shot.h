@@ -1,0 +1,13 @@
+/*
+ * win_shot.h: pictures of the test's own windows, for a person to look
+ * at.  Written only when KESTRUM_SHOTS names a folder.
+ */
+#ifndef KESTRUM_TESTS_WIN_SHOT_H
+#define KESTRUM_TESTS_WIN_SHOT_H
+
+#include <windows.h>
+
+/* The window as the screen shows it, as KESTRUM_SHOTS\name.bmp. */
+void SaveWindowShot(HWND window, const char *name);
+
+#endif
