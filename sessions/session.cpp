@@ -61,9 +61,8 @@ static bool SessionRecordAt(int index, OpenSessionRecord *out)
     return true;
 }
 
-void SessionsInit(HINSTANCE instance)
+void SessionsInit(void)
 {
-    RegisterSessionWindowClasses(instance);
     InstallKeyPoster();
     KeyTargetLookup = LookupKeyTarget;
     ConfigOpenSessionAt = SessionRecordAt;

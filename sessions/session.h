@@ -46,9 +46,9 @@ struct Session {
 extern Session **SessionList;
 extern int SessionCount;
 
-/* Registers the host and clip window classes and plugs the sessions into
- * the key player and the configuration writer; once at start-up. */
-void SessionsInit(HINSTANCE instance);
+/* Plugs the sessions into the key player and the configuration writer;
+ * once at start-up. */
+void SessionsInit(void);
 
 Session *NewSession(void);
 /* A session for the node (copied; the caller keeps it), shown as the

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -19,6 +20,7 @@
 #include "../sessions/putty_discovery.h"
 #include "../sessions/putty_sessions.h"
 #include "../sessions/session.h"
+#include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
 #include "test_util.h"
@@ -26,17 +28,6 @@
 
 /* The double's cues (WM_APP + n). */
 enum { CUE_EXIT = WM_APP + 1, CUE_TITLE, CUE_CONFIG_OPEN, CUE_CONFIG_CLOSE, CUE_DESTROY, CUE_STATE };
-
-/* Stands in for the main window: it reconnects as the real one does. */
-static LRESULT CALLBACK TestMainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_APP_RECONNECT) {
-        if (Session *s = FindSessionById((int)wp))
-            ReconnectSession(s);
-        return 0;
-    }
-    return DefWindowProcW(w, msg, wp, lp);
-}
 
 static void Pump()
 {
@@ -51,22 +42,24 @@ struct Sessions : ::testing::Test {
     TempDir dir;
     std::string log;
 
+    /* The real main window, its timer ticking as in the program. */
     static void SetUpTestSuite()
     {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = TestMainProc;
-        wc.hInstance = GetModuleHandleW(NULL);
-        wc.lpszClassName = L"KestrumTestMain";
-        RegisterClassW(&wc);
-        MainWindow = CreateWindowExW(0, L"KestrumTestMain", L"Kestrum test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                     0, 0, 900, 700, NULL, NULL, wc.hInstance, NULL);
-        ShowWindow(MainWindow, SW_SHOW);
+        if (MainWindow)
+            return;
+        INITCOMMONCONTROLSEX icc = { sizeof icc, 0x42FF };
+        InitCommonControlsEx(&icc);
         CreateUiFont();
+        SettingsSetDefaults();
+        RegisterWindowClasses(GetModuleHandleW(NULL));
+        CreateMainWindow(GetModuleHandleW(NULL));
+        ShowWindow(MainWindow, SW_SHOW);
+        LayoutMainWindow();
     }
     void SetUp() override
     {
         ResetModel();
-        SessionsInit(GetModuleHandleW(NULL));   /* after ResetModel, which unplugs the writer */
+        SessionsInit();     /* after ResetModel, which unplugs the writer */
         UseDouble("putty_double.exe");
         log = dir.path + "\\double.log";
     }
@@ -111,13 +104,7 @@ struct Sessions : ::testing::Test {
     }
     std::string Log() { return ReadBytes(WText(log)); }
     bool Logged(const std::string &line) { return Log().find(line + "\r\n") != std::string::npos; }
-    static void Place(Session *s) { MoveWindow(s->HostWindow, 0, 0, 800, 600, TRUE); }
-    static Session *Open(ServerNode *n)
-    {
-        Session *s = OpenSession(n);
-        Place(s);
-        return s;
-    }
+    static Session *Open(ServerNode *n) { return OpenSession(n); }
     static bool Running(Session *s) { return s->State == SESSION_RUNNING; }
     static std::string Status(Session *s)
     {
@@ -143,7 +130,7 @@ TEST_F(Sessions, PwfileLoginCaptureAndScript)
     StrAssign(&n->Script, L"ls{ENTER}");
     n->ScriptDelay = 200;
     Session *s = Open(n);
-    EXPECT_EQ(s->State, SESSION_STARTING);
+    EXPECT_EQ(s->State, SESSION_STARTING) << Status(s);
     EXPECT_EQ(s->PasswordDelivery, 3);
     std::string file = U8(s->PasswordFile);
     ASSERT_FALSE(file.empty());
@@ -151,7 +138,7 @@ TEST_F(Sessions, PwfileLoginCaptureAndScript)
     Until([] { return false; }, 50);
     SaveWindowShot(s->HostWindow, "session-starting");
 
-    ASSERT_TRUE(Until([&] { return Running(s); }));
+    ASSERT_TRUE(Until([&] { return Running(s); })) << "the double logged: " << Log();
     DWORD captured = GetTickCount();
     HWND w = s->PuttyWindow;
     EXPECT_EQ(GetParent(w), s->ClipWindow);
@@ -458,4 +445,93 @@ TEST_F(Sessions, OpenSessionsGoIntoTheConfiguration)
     Settings.SaveSessions = 0;
     ASSERT_TRUE(ConfigSave());
     EXPECT_EQ(ReadBytes(ConfigFilePath).find("<Open "), std::string::npos);
+}
+
+/* The tab strip: close marks, middle click, dragging, and the texts. */
+TEST_F(Sessions, TabStrip)
+{
+    StrCopyTo(Settings.PuttyPath, KPATH, L"");      /* Failed sessions: no PuTTY needed */
+    Session *s[4];
+    const char *names[] = { "a", "b", "c", "d" };
+    for (int i = 0; i < 4; i++) {
+        ServerNode *n = Server();
+        StrAssign(&n->DisplayName, WText(names[i]));
+        s[i] = Open(n);
+    }
+    ASSERT_EQ((int)SendMessageW(TabControl, TCM_GETITEMCOUNT, 0, 0), 4);
+    EXPECT_EQ(ActiveIndex(), 3);
+    wchar_t title[256];
+    GetWindowTextW(MainWindow, title, 256);
+    EXPECT_EQ(U8(title), "d - Kestrum");
+    wchar_t text[300];
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 300;
+    SendMessageW(TabControl, TCM_GETITEMW, 0, (LPARAM)&item);
+    EXPECT_EQ(U8(text), "[종료] a      ");
+    SendMessageW(SessionListBox, LB_GETTEXT, 0, (LPARAM)text);
+    EXPECT_EQ(U8(text), "a (종료)");
+
+    auto tabRect = [](int i) {
+        RECT r = {};
+        SendMessageW(TabControl, TCM_GETITEMRECT, i, (LPARAM)&r);
+        return r;
+    };
+    auto at = [](int x, int y) { return MAKELPARAM(x, y); };
+
+    /* dragging tab 0 onto tab 2: a moves there and becomes active */
+    RECT r0 = tabRect(0), r2 = tabRect(2);
+    int y = (r0.top + r0.bottom) / 2;
+    SendMessageW(TabControl, WM_LBUTTONDOWN, MK_LBUTTON, at(r0.left + 4, y));
+    SendMessageW(TabControl, WM_MOUSEMOVE, MK_LBUTTON, at(r0.left + 4 + GetSystemMetrics(SM_CXDRAG), y));
+    EXPECT_NE(GetCapture(), TabControl);        /* exactly the drag distance: no drag yet */
+    SendMessageW(TabControl, WM_MOUSEMOVE, MK_LBUTTON, at((r2.left + r2.right) / 2, y));
+    SendMessageW(TabControl, WM_LBUTTONUP, 0, at(r2.left + 4, y));
+    ASSERT_EQ(SessionCount, 4);
+    EXPECT_EQ(SessionList[0], s[1]);
+    EXPECT_EQ(SessionList[1], s[2]);
+    EXPECT_EQ(SessionList[2], s[0]);
+    EXPECT_EQ(ActiveSession(), s[0]);
+
+    /* a close mark pressed, left and released elsewhere: nothing closes */
+    RECT r1 = tabRect(1);
+    int markX = r1.right - ScaleForDpi(5) - ScaleForDpi(6);
+    SendMessageW(TabControl, WM_LBUTTONDOWN, MK_LBUTTON, at(markX, y));
+    SendMessageW(TabControl, WM_LBUTTONUP, 0, at(r1.left + 3, y));
+    EXPECT_EQ(SessionCount, 4);
+    /* pressed and released on the same mark: that session closes */
+    SendMessageW(TabControl, WM_LBUTTONDOWN, MK_LBUTTON, at(markX, y));
+    SendMessageW(TabControl, WM_LBUTTONUP, 0, at(markX, y));
+    ASSERT_EQ(SessionCount, 3);
+    EXPECT_EQ(SessionIndex(s[2]), -1);
+    EXPECT_EQ(ActiveSession(), s[0]);          /* the active one stays active */
+
+    /* a middle click closes an ended session without asking */
+    RECT r = tabRect(0);
+    SendMessageW(TabControl, WM_MBUTTONUP, 0, at(r.left + 3, y));
+    EXPECT_EQ(SessionCount, 2);
+    EXPECT_EQ(SessionIndex(s[1]), -1);
+
+    /* the session list switches tabs */
+    SendMessageW(SessionListBox, LB_SETCURSEL, 1, 0);
+    SendMessageW(MainWindow, WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE), (LPARAM)SessionListBox);
+    EXPECT_EQ(ActiveSession(), s[3]);
+    GetWindowTextW(MainWindow, title, 256);
+    EXPECT_EQ(U8(title), "d - Kestrum");
+
+    /* renaming updates the tab, the list and the title at once */
+    StrCopyTo(s[3]->Caption, CAPTION_MAX, L"새 이름");
+    s[3]->CaptionIsCustom = true;
+    RefreshSessionCaption(s[3]);
+    GetWindowTextW(MainWindow, title, 256);
+    EXPECT_EQ(U8(title), "새 이름 - Kestrum");
+    SendMessageW(SessionListBox, LB_GETTEXT, 1, (LPARAM)text);
+    EXPECT_EQ(U8(text), "새 이름 (종료)");
+
+    while (SessionCount)
+        CloseSession(SessionList[0], true);
+    GetWindowTextW(MainWindow, title, 256);
+    EXPECT_EQ(U8(title), "Kestrum");
+    EXPECT_TRUE(IsWindowVisible(StartPageWindow));
 }

@@ -19,10 +19,12 @@ SUDO=
 mkdir -p "$out/src"
 cd "$out/src"
 if ! ls putty_*.orig.tar.* >/dev/null 2>&1; then
-	if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+	if ! apt-cache showsrc putty 2>/dev/null | grep -q '^Package: putty'; then
 		# Source packages from the same places as the binary ones.
-		sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-			$SUDO tee /etc/apt/sources.list.d/kestrum-src.sources >/dev/null
+		if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
+			sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+				$SUDO tee /etc/apt/sources.list.d/kestrum-src.sources >/dev/null
+		fi
 		# a mirror caught mid-sync fails some index; the source may still come
 		$SUDO apt-get update -q >&2 || true
 	fi
@@ -34,7 +36,7 @@ rm -rf tree && mkdir tree
 tar -xf "$tarball" -C tree --strip-components=1
 sed "s/x86_64/$arch/g" tree/cmake/toolchain-mingw.cmake > tree/toolchain-$arch.cmake
 cmake -S tree -B build -DCMAKE_TOOLCHAIN_FILE="$out/src/tree/toolchain-$arch.cmake" \
-	-DCMAKE_BUILD_TYPE=Release >&2
+	-DCMAKE_BUILD_TYPE=Release -DCMAKE_EXE_LINKER_FLAGS=-static >&2
 cmake --build build --target putty -j2 >&2
 mkdir -p "$out/bin"
 cp build/putty.exe "$exe"

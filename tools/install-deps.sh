@@ -8,7 +8,7 @@ set -eu
 PKGS="g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
 wine wine32:i386 wine64 xvfb xauth fonts-nanum imagemagick xdotool cmake make
-clang-14 libclang-rt-14-dev googletest dpkg-dev"
+clang-14 libclang-rt-14-dev googletest dpkg-dev openssh-server"
 
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo

@@ -5,6 +5,7 @@
 
 #include "../../core/platform.h"
 #include "../../core/text.h"
+#include "../hotkeys/hotkeys.h"
 #include "prompts.h"
 
 int ShowMessage(HWND owner, UINT flags, const wchar_t *format, ...)
@@ -22,5 +23,8 @@ int ShowMessage(HWND owner, UINT flags, const wchar_t *format, ...)
         owner = NULL;
     if (!owner)
         flags |= MB_TOPMOST;
-    return MessageBoxW(owner, shown, L"Kestrum", flags);
+    BeginModal();
+    int answer = MessageBoxW(owner, shown, L"Kestrum", flags);
+    EndModal();
+    return answer;
 }

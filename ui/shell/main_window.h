@@ -1,5 +1,6 @@
 /*
- * main_window.h: the main window and what the other modules ask of it.
+ * main_window.h: the main window, its procedure and what the other
+ * modules ask of it.
  */
 #ifndef KESTRUM_UI_SHELL_MAIN_WINDOW_H
 #define KESTRUM_UI_SHELL_MAIN_WINDOW_H
@@ -10,12 +11,24 @@ extern HWND MainWindow;
 /* The font of every control: the system's message font. */
 extern HFONT UiFont;
 
-/* Private messages of the main window. */
+enum { MAIN_TIMER_ID = 1 };
+
+/* Private messages of the main window, always posted. */
 enum {
     WM_APP_RESTORE_FOCUS = WM_APP + 1,
     WM_APP_RECONNECT = WM_APP + 3,      /* wParam: Session.Id */
 };
 
 void CreateUiFont(void);
+/* KestrumMain, KestrumStart, KestrumHost and KestrumClip. */
+void RegisterWindowClasses(HINSTANCE instance);
+/* The main window at its default size; null when it cannot be made. */
+HWND CreateMainWindow(HINSTANCE instance);
+/* The window's placement into Settings, when it can be read. */
+void SaveWindowPlacement(void);
+/* Makes the session holding the keyboard focus the active one. */
+void FollowFocus(void);
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
 #endif

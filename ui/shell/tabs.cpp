@@ -1,11 +1,26 @@
 /*
- * tabs.cpp: the active session.
+ * tabs.cpp: the active session, the tab strip and the session list.
  */
 #include "tabs.h"
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include "../../config/settings.h"
+#include "../../core/text.h"
 #include "../../sessions/session.h"
+#include "../dialogs/prompts.h"
+#include "layout.h"
+#include "main_window.h"
+#include "menus.h"
+#include "tab_rules.h"
 
 static int StoredActiveIndex = -1;
+static WNDPROC TabPrevious;
+static int CloseButtonPressed = -1;
+static int TabDragSource = -1;
+static POINT DragStart;
+static bool TabDragging;
 
 int ActiveIndex(void)
 {
@@ -18,11 +33,15 @@ Session *ActiveSession(void)
     return i >= 0 ? SessionList[i] : NULL;
 }
 
-/* One session at a time: the active host window shows, the others hide. */
-static void ShowActiveHost(void)
+void UpdateMainTitle(void)
 {
-    for (int i = 0; i < SessionCount; i++)
-        ShowWindow(SessionList[i]->HostWindow, i == StoredActiveIndex ? SW_SHOWNA : SW_HIDE);
+    Session *s = ActiveSession();
+    wchar_t title[1025];
+    if (s)
+        StrFormat(title, L"%s - %s", s->Caption, L"Kestrum");
+    else
+        StrCopyTo(title, 1025, L"Kestrum");
+    SetWindowTextW(MainWindow, title);
 }
 
 void ActivateSession(int index, bool focus)
@@ -30,19 +49,241 @@ void ActivateSession(int index, bool focus)
     if (index < 0 || index >= SessionCount)
         return;
     StoredActiveIndex = index;
-    ShowActiveHost();
-    if (focus) {
-        Session *s = SessionList[index];
+    if (SendMessageW(TabControl, TCM_GETCURSEL, 0, 0) != index)
+        SendMessageW(TabControl, TCM_SETCURSEL, index, 0);
+    SendMessageW(SessionListBox, LB_SETCURSEL, index, 0);
+    LayoutMainWindow();
+    Session *s = SessionList[index];
+    if (focus)
         SetFocus(s->PuttyWindow && IsWindow(s->PuttyWindow) ? s->PuttyWindow : s->HostWindow);
-    }
+    if (Settings.ViewMode != 0)
+        for (int i = 0; i < SessionCount; i++)
+            InvalidateRect(SessionList[i]->HostWindow, NULL, FALSE);
+    UpdateMainTitle();
+}
+
+static void TabText(const Session *s, wchar_t *out)
+{
+    ComposeTabText(out, s->State, s->Disconnected, s->Caption, Settings.CloseButtonOnTabs != 0);
+}
+
+static void ListText(const Session *s, wchar_t *out)
+{
+    ComposeListText(out, s->State, s->Disconnected, s->Caption);
 }
 
 void RebuildTabs(void)
 {
-    ShowActiveHost();
+    SendMessageW(TabControl, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(TabControl, TCM_DELETEALLITEMS, 0, 0);
+    SendMessageW(SessionListBox, LB_RESETCONTENT, 0, 0);
+    for (int i = 0; i < SessionCount; i++) {
+        wchar_t text[TAB_TEXT_MAX];
+        TabText(SessionList[i], text);
+        TCITEMW item;
+        ZeroMemory(&item, sizeof item);
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        SendMessageW(TabControl, TCM_INSERTITEMW, i, (LPARAM)&item);
+        ListText(SessionList[i], text);
+        SendMessageW(SessionListBox, LB_ADDSTRING, 0, (LPARAM)text);
+    }
+    if (StoredActiveIndex >= SessionCount)
+        StoredActiveIndex = SessionCount - 1;
+    if (StoredActiveIndex >= 0) {
+        SendMessageW(TabControl, TCM_SETCURSEL, StoredActiveIndex, 0);
+        SendMessageW(SessionListBox, LB_SETCURSEL, StoredActiveIndex, 0);
+    }
+    SendMessageW(TabControl, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(TabControl, NULL, TRUE);
+    LayoutMainWindow();
+    UpdateMainTitle();
 }
 
 void RefreshSessionCaption(Session *s)
 {
+    int i = SessionIndex(s);
+    if (i < 0 || i >= (int)SendMessageW(TabControl, TCM_GETITEMCOUNT, 0, 0))
+        return;
+    wchar_t text[TAB_TEXT_MAX], current[TAB_TEXT_MAX];
+    TabText(s, text);
+    current[0] = 0;
+    TCITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = TCIF_TEXT;
+    item.pszText = current;
+    item.cchTextMax = TAB_TEXT_MAX;
+    SendMessageW(TabControl, TCM_GETITEMW, i, (LPARAM)&item);
+    if (lstrcmpW(text, current) != 0) {
+        item.pszText = text;
+        SendMessageW(TabControl, TCM_SETITEMW, i, (LPARAM)&item);
+        LayoutMainWindow();     /* the number of tab rows may have changed */
+    }
+    ListText(s, text);
+    if (SendMessageW(SessionListBox, LB_GETTEXTLEN, i, 0) < TAB_TEXT_MAX) {
+        current[0] = 0;
+        SendMessageW(SessionListBox, LB_GETTEXT, i, (LPARAM)current);
+        if (lstrcmpW(text, current) != 0) {
+            LRESULT selected = SendMessageW(SessionListBox, LB_GETCURSEL, 0, 0);
+            SendMessageW(SessionListBox, LB_DELETESTRING, i, 0);
+            SendMessageW(SessionListBox, LB_INSERTSTRING, i, (LPARAM)text);
+            SendMessageW(SessionListBox, LB_SETCURSEL, selected, 0);
+        }
+    }
     InvalidateRect(s->HostWindow, NULL, FALSE);
+    if (i == ActiveIndex())
+        UpdateMainTitle();
+}
+
+void RequestCloseSession(Session *s)
+{
+    if (!s)
+        return;
+    if (!Settings.NoCloseConfirm && s->State == SESSION_RUNNING &&
+        ShowMessage(MainWindow, MB_YESNO | MB_ICONQUESTION, L"'%s' 세션을 닫을까요?", s->Caption) != IDYES)
+        return;
+    CloseSession(s, true);
+}
+
+static LayoutRect ItemRect(int index)
+{
+    RECT r = {};
+    SendMessageW(TabControl, TCM_GETITEMRECT, index, (LPARAM)&r);
+    LayoutRect out = { r.left, r.top, r.right, r.bottom };
+    return out;
+}
+
+/* The tab whose close mark is under the point, or -1. */
+static int CloseMarkAt(int x, int y)
+{
+    if (!Settings.CloseButtonOnTabs)
+        return -1;
+    int count = (int)SendMessageW(TabControl, TCM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; i++)
+        if (CloseMarkHit(ItemRect(i), ScaleForDpi(12), ScaleForDpi(5), x, y))
+            return i;
+    return -1;
+}
+
+static int TabAt(int x, int y)
+{
+    TCHITTESTINFO hit;
+    hit.pt.x = x;
+    hit.pt.y = y;
+    hit.flags = 0;
+    return (int)SendMessageW(TabControl, TCM_HITTEST, 0, (LPARAM)&hit);
+}
+
+static LRESULT PaintCloseMarks(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = CallWindowProcW(TabPrevious, w, msg, wParam, lParam);
+    HDC dc = GetDC(w);
+    HGDIOBJ old = SelectObject(dc, GlyphFont);
+    SetBkMode(dc, TRANSPARENT);
+    int count = (int)SendMessageW(w, TCM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; i++) {
+        LayoutRect m = CloseMarkRect(ItemRect(i), ScaleForDpi(12), ScaleForDpi(5));
+        RECT r = { m.Left, m.Top, m.Right, m.Bottom };
+        SetTextColor(dc, i == CloseButtonPressed ? RGB(200, 0, 0) : GetSysColor(COLOR_BTNTEXT));
+        DrawTextW(dc, L"r", 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(w, dc);
+    return result;
+}
+
+static LRESULT TabButtonUp(HWND w, UINT msg, WPARAM wParam, LPARAM lParam, int x, int y)
+{
+    if (CloseButtonPressed >= 0) {
+        int released = CloseMarkAt(x, y), pressed = CloseButtonPressed;
+        CloseButtonPressed = -1;
+        ReleaseCapture();
+        InvalidateRect(w, NULL, FALSE);
+        if (released == pressed && pressed < SessionCount)
+            RequestCloseSession(SessionList[pressed]);
+        return 0;
+    }
+    if (TabDragging) {
+        int target = TabAt(x, y), source = TabDragSource;
+        TabDragging = false;
+        TabDragSource = -1;
+        ReleaseCapture();
+        if (target >= 0 && source >= 0 && target != source && source < SessionCount) {
+            MoveEntry((void **)SessionList, SessionCount, source, target);
+            StoredActiveIndex = target;
+            RebuildTabs();
+            ActivateSession(target, true);
+        }
+        return 0;
+    }
+    TabDragSource = -1;
+    return CallWindowProcW(TabPrevious, w, msg, wParam, lParam);
+}
+
+static LRESULT CALLBACK TabProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    int x = (short)LOWORD(lParam), y = (short)HIWORD(lParam);
+    switch (msg) {
+    case WM_PAINT:
+        if (Settings.CloseButtonOnTabs && SessionCount > 0)
+            return PaintCloseMarks(w, msg, wParam, lParam);
+        break;
+    case WM_LBUTTONDOWN: {
+        int mark = CloseMarkAt(x, y);
+        if (mark >= 0) {
+            CloseButtonPressed = mark;
+            SetCapture(w);
+            InvalidateRect(w, NULL, FALSE);
+            return 0;
+        }
+        TabDragSource = TabAt(x, y);
+        DragStart.x = x;
+        DragStart.y = y;
+        TabDragging = false;
+        break;
+    }
+    case WM_MOUSEMOVE:
+        if (TabDragSource >= 0 && (wParam & MK_LBUTTON)) {
+            if (TabDragging)
+                return 0;
+            if (DragStarted(x - DragStart.x, y - DragStart.y, GetSystemMetrics(SM_CXDRAG),
+                            GetSystemMetrics(SM_CYDRAG))) {
+                TabDragging = true;
+                SetCapture(w);
+                SetCursor(LoadCursorW(NULL, (LPCWSTR)IDC_SIZEWE));
+                return 0;
+            }
+        }
+        break;
+    case WM_LBUTTONUP:
+        return TabButtonUp(w, msg, wParam, lParam, x, y);
+    case WM_RBUTTONUP: {
+        int tab = TabAt(x, y);
+        if (tab >= 0)
+            ActivateSession(tab, false);
+        POINT pt = { x, y };
+        ClientToScreen(w, &pt);
+        ShowTabContextMenu(pt.x, pt.y);
+        return 0;
+    }
+    case WM_MBUTTONUP: {
+        int tab = TabAt(x, y);
+        if (tab >= 0 && tab < SessionCount)
+            RequestCloseSession(SessionList[tab]);
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (CloseButtonPressed >= 0) {
+            CloseButtonPressed = -1;
+            InvalidateRect(w, NULL, FALSE);
+        }
+        TabDragging = false;
+        break;
+    }
+    return CallWindowProcW(TabPrevious, w, msg, wParam, lParam);
+}
+
+void InstallTabSubclass(void)
+{
+    TabPrevious = (WNDPROC)SetWindowLongPtrW(TabControl, GWLP_WNDPROC, (LONG_PTR)TabProc);
 }

@@ -1,6 +1,6 @@
 /*
- * tabs.h: which session is active, and the tab strip that shows the
- * sessions in SessionList order.
+ * tabs.h: which session is active, and the tab strip and session list
+ * that show the sessions in SessionList order.
  */
 #ifndef KESTRUM_UI_SHELL_TABS_H
 #define KESTRUM_UI_SHELL_TABS_H
@@ -17,5 +17,12 @@ void ActivateSession(int index, bool focus);
 void RebuildTabs(void);
 /* After a session's caption, state or disconnect mark changed. */
 void RefreshSessionCaption(Session *s);
+/* "caption - Kestrum", or "Kestrum" without an active session. */
+void UpdateMainTitle(void);
+/* Asks before closing a running session (unless told not to), then
+ * closes it with its PuTTY. */
+void RequestCloseSession(Session *s);
+/* Close marks, middle-click close, drag reordering, context menu. */
+void InstallTabSubclass(void);
 
 #endif

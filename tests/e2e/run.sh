@@ -1,0 +1,19 @@
+#!/bin/sh
+# run.sh TESTS_EXE: the end-to-end suite.  Builds (once) the real
+# putty.exe, starts a real sshd on 127.0.0.1:2222 with a test user, runs
+# the EndToEnd tests of TESTS_EXE under Wine, and stops the server and
+# every process of the test user again.
+set -eu
+tests=$1
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+. "$top/tools/wine-env.sh"
+putty=$("$top/tools/build-putty.sh")
+state="$top/build/e2e"
+fingerprint=$("$here/sshd.sh" start "$state")
+trap '"$here/sshd.sh" stop "$state"' EXIT INT TERM
+home=$(getent passwd kestrumtest | cut -d: -f6)
+win() { echo "Z:$1" | tr / '\\'; }
+export KESTRUM_E2E_PUTTY="$(win "$putty")" KESTRUM_E2E_HOSTKEY="$fingerprint"
+export KESTRUM_E2E_LOG="$(win "$state/sshd.log")" KESTRUM_E2E_HOME="$(win "$home")"
+"$WINELOADER" "$tests" --gtest_filter='EndToEnd.*'

@@ -1,0 +1,138 @@
+/*
+ * program_util.cpp: Kestrum.exe under test.
+ */
+#include "program_util.h"
+
+#include "test_util.h"
+#include "win_shot.h"
+
+bool WaitFor(const std::function<bool()> &done, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > ms)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+struct WindowQuery {
+    DWORD Pid;
+    HWND Parent;
+    const wchar_t *Cls;
+    std::vector<HWND> Found;
+};
+
+static BOOL CALLBACK Collect(HWND w, LPARAM p)
+{
+    WindowQuery *q = (WindowQuery *)p;
+    wchar_t c[64];
+    GetClassNameW(w, c, 64);
+    if (lstrcmpW(c, q->Cls) != 0)
+        return TRUE;
+    if (q->Parent) {
+        if (GetParent(w) == q->Parent)
+            q->Found.push_back(w);
+    } else {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == q->Pid)
+            q->Found.push_back(w);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> TopWindows(DWORD pid, const wchar_t *cls)
+{
+    WindowQuery q = { pid, NULL, cls, {} };
+    EnumWindows(Collect, (LPARAM)&q);
+    return q.Found;
+}
+
+std::vector<HWND> Children(HWND parent, const wchar_t *cls)
+{
+    WindowQuery q = { 0, parent, cls, {} };
+    EnumChildWindows(parent, Collect, (LPARAM)&q);
+    return q.Found;
+}
+
+std::string WindowText(HWND w)
+{
+    wchar_t buf[512];
+    buf[0] = 0;
+    GetWindowTextW(w, buf, 512);
+    return U8(buf);
+}
+
+HWND EmbeddedIn(HWND host)
+{
+    std::vector<HWND> clips = Children(host, L"KestrumClip");
+    if (clips.empty())
+        return NULL;
+    std::vector<HWND> putty = Children(clips[0], L"PuTTY");
+    return putty.empty() ? NULL : putty[0];
+}
+
+bool KestrumProcess::Start(const std::string &folder)
+{
+    Folder = folder;
+    std::string exe = folder + "\\Kestrum.exe";
+    if (!CopyFileW(WText(ProgramDir() + "\\..\\bin\\Kestrum.exe"), WText(exe), FALSE))
+        return false;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    std::vector<wchar_t> line(WText("\"" + exe + "\"").chars);
+    if (!CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, WText(folder), &si, &Info))
+        return false;
+    return WaitFor([&] {
+        std::vector<HWND> w = TopWindows(Info.dwProcessId, L"KestrumMain");
+        Main = w.empty() ? NULL : w[0];
+        return Main != NULL;
+    });
+}
+
+std::string KestrumProcess::Answer(int button, const char *shot)
+{
+    HWND box = NULL;
+    if (!WaitFor([&] {
+            std::vector<HWND> b = TopWindows(Info.dwProcessId, L"#32770");
+            box = b.empty() ? NULL : b[0];
+            return box != NULL;
+        }))
+        return "<no message box>";
+    wchar_t text[1024];
+    text[0] = 0;
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    if (shot)
+        SaveWindowShot(box, shot);
+    PostMessageW(box, WM_COMMAND, button, 0);
+    WaitFor([&] { return !IsWindow(box); }, 5000);
+    return U8(text);
+}
+
+std::vector<HWND> KestrumProcess::Hosts()
+{
+    return Children(Main, L"KestrumHost");
+}
+
+int KestrumProcess::WaitExit(DWORD ms)
+{
+    if (WaitForSingleObject(Info.hProcess, ms) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(Info.hProcess, &code);
+    return (int)code;
+}
+
+KestrumProcess::~KestrumProcess()
+{
+    if (!Info.hProcess)
+        return;
+    if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(Info.hProcess, 9);
+    WaitForSingleObject(Info.hProcess, 5000);
+    CloseHandle(Info.hProcess);
+    CloseHandle(Info.hThread);
+    DeleteFileW(WText(Folder + "\\Kestrum.exe"));
+}

@@ -1,0 +1,210 @@
+/*
+ * End to end: Kestrum.exe with a real putty.exe against a real OpenSSH
+ * server on 127.0.0.1, as tests/e2e/run.sh sets them up.  Every proof of
+ * a login or a script is on the server's side (its log, files written by
+ * the test user); Wine does not draw the embedded PuTTY window.
+ *
+ * Skipped unless run.sh passes the environment:
+ *   KESTRUM_E2E_PUTTY    putty.exe
+ *   KESTRUM_E2E_HOSTKEY  the server's SHA256 host-key fingerprint
+ *   KESTRUM_E2E_LOG      the server's log
+ *   KESTRUM_E2E_HOME     the test user's home folder
+ */
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <winternl.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "../ui/commands/command_ids.h"
+#include "program_util.h"
+#include "test_util.h"
+#include "win_shot.h"
+
+static const char *User = "kestrumtest";
+static const char *Password = "Kestrum-e2e pw";
+
+static std::string Env(const char *name)
+{
+    const char *v = getenv(name);
+    return v ? v : "";
+}
+
+static int Count(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        n++;
+    return n;
+}
+
+/* The command line of another process, read from its process block. */
+static std::string CommandLineOf(DWORD pid)
+{
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!p)
+        return "<no access>";
+    typedef NTSTATUS(NTAPI * QueryFn)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    QueryFn query = (QueryFn)(void *)GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
+    PROCESS_BASIC_INFORMATION info = {};
+    PEB peb = {};
+    RTL_USER_PROCESS_PARAMETERS params = {};
+    std::string out = "<unreadable>";
+    if (query && query(p, ProcessBasicInformation, &info, sizeof info, NULL) == 0 &&
+        ReadProcessMemory(p, info.PebBaseAddress, &peb, sizeof peb, NULL) &&
+        ReadProcessMemory(p, peb.ProcessParameters, &params, sizeof params, NULL)) {
+        std::vector<wchar_t> line(params.CommandLine.Length / 2 + 1);
+        if (ReadProcessMemory(p, params.CommandLine.Buffer, line.data(), params.CommandLine.Length, NULL))
+            out = U8(line.data());
+    }
+    CloseHandle(p);
+    return out;
+}
+
+/* A Linux command, run the way Wine runs native programs. */
+static void Unix(const std::string &command)
+{
+    std::vector<wchar_t> line(WText("start.exe /wait /unix /bin/sh -c \"" + command + "\"").chars);
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    if (CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, CREATE_NO_WINDOW, NULL, NULL, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+}
+
+static bool PasswordFilesLeft()
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(WText(U8(temp) + "ksw*.tmp"), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(h);
+    return true;
+}
+
+struct EndToEnd : ::testing::Test {
+    TempDir dir;
+    std::string putty, hostkey, log, home;
+
+    void SetUp() override
+    {
+        putty = Env("KESTRUM_E2E_PUTTY");
+        hostkey = Env("KESTRUM_E2E_HOSTKEY");
+        log = Env("KESTRUM_E2E_LOG");
+        home = Env("KESTRUM_E2E_HOME");
+        if (putty.empty())
+            GTEST_SKIP() << "run by tests/e2e/run.sh with a real PuTTY and sshd";
+    }
+    std::string ServerLog() { return ReadBytes(WText(log)); }
+    int Logins() { return Count(ServerLog(), std::string("Accepted password for ") + User); }
+    std::string Marker(const char *name) { return ReadBytes(WText(home + "\\" + name)); }
+
+    /* A server entry: mode 0 automatic, 2 typed. */
+    std::string Server(const char *name, const char *uid, int mode, const std::string &script)
+    {
+        return std::string("<Node Type=\"1\"><DisplayName>") + name + "</DisplayName><UID>" + uid +
+               "</UID><ServerName>127.0.0.1</ServerName><PuttyConType>1</PuttyConType><Port>2222</Port>"
+               "<UserName>" + User + "</UserName><Password enc=\"plain\">" + Password + "</Password>"
+               "<PasswordMode>" + std::to_string(mode) + "</PasswordMode><PasswordDelay>800</PasswordDelay>"
+               "<CLParams>-hostkey " + hostkey + "</CLParams><Script>" + script + "</Script>"
+               "<ScriptDelay>500</ScriptDelay></Node>";
+    }
+    std::string Config(const std::string &servers, const std::string &open, const std::string &settings = "")
+    {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kestrum version=\"1\">\r\n<Settings><PuttyPath>" +
+               putty + "</PuttyPath><SaveSessions>1</SaveSessions>" + settings + "</Settings><Servers>" + servers +
+               "</Servers><PuttySessions/><OpenSessions>" + open + "</OpenSessions></Kestrum>\r\n";
+    }
+};
+
+TEST_F(EndToEnd, PasswordsScriptsAndReopening)
+{
+    DeleteFileW(WText(home + "\\marker-auto"));
+    DeleteFileW(WText(home + "\\marker-typed"));
+    int before = Logins();
+    /* automatic (PuTTY 0.78: -pwfile) with a script; typed after 800 ms */
+    std::string servers =
+        Server("자동", "{E2E00000-0000-0000-0000-000000000001}", 0,
+               "{WAIT 300}echo ab{BS}c-auto &gt; marker-auto{ENTER}") +
+        Server("입력", "{E2E00000-0000-0000-0000-000000000002}", 2,
+               "echo typed &gt; marker-typed{ENTER}");
+    std::string open = "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000001}\"/>"
+                       "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000002}\"/>";
+    WText configPath(dir.path + "\\kestrum.xml");
+    ASSERT_TRUE(WriteBytes(configPath, Config(servers, open)));
+    KestrumProcess k;
+    ASSERT_TRUE(k.Start(dir.path));
+
+    std::vector<HWND> hosts;
+    ASSERT_TRUE(WaitFor([&] {
+        hosts = k.Hosts();
+        return hosts.size() == 2 && EmbeddedIn(hosts[0]) && EmbeddedIn(hosts[1]);
+    }, 20000));
+    DWORD captured = GetTickCount();
+    DWORD pids[2];
+    for (int i = 0; i < 2; i++)
+        GetWindowThreadProcessId(EmbeddedIn(hosts[i]), &pids[i]);
+    std::string line = CommandLineOf(pids[0]);
+    EXPECT_NE(line.find("-pwfile"), std::string::npos) << line;
+    EXPECT_EQ(line.find(Password), std::string::npos) << line;
+    EXPECT_EQ(CommandLineOf(pids[1]).find(Password), std::string::npos);
+
+    ASSERT_TRUE(WaitFor([&] { return Logins() >= before + 2; }, 20000)) << ServerLog();
+    EXPECT_TRUE(WaitFor([&] { return !PasswordFilesLeft(); }, 6000 - (GetTickCount() - captured)));
+    EXPECT_TRUE(WaitFor([&] { return Marker("marker-auto") == "ac-auto\n"; }, 15000)) << Marker("marker-auto");
+    EXPECT_TRUE(WaitFor([&] { return Marker("marker-typed") == "typed\n"; }, 15000)) << Marker("marker-typed");
+    SaveWindowShot(k.Main, "e2e-logged-in");
+
+    /* both PuTTYs end with Kestrum; the next start logs in again */
+    PostMessageW(k.Main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(k.Answer(IDYES), "열린 세션 2개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(k.WaitExit(), 0);
+    for (DWORD pid : pids) {
+        HANDLE p = OpenProcess(SYNCHRONIZE, FALSE, pid);
+        EXPECT_TRUE(!p || WaitForSingleObject(p, 3000) == WAIT_OBJECT_0);
+        if (p)
+            CloseHandle(p);
+    }
+    int after = Logins();
+    KestrumProcess again;
+    ASSERT_TRUE(again.Start(dir.path));
+    EXPECT_TRUE(WaitFor([&] { return Logins() >= after + 2; }, 20000)) << ServerLog();
+    EXPECT_EQ(again.Hosts().size(), 2u);
+}
+
+TEST_F(EndToEnd, LostConnectionReconnects)
+{
+    std::string servers = Server("재연결", "{E2E00000-0000-0000-0000-000000000003}", 0, "");
+    std::string open = "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000003}\"/>";
+    ASSERT_TRUE(WriteBytes(WText(dir.path + "\\kestrum.xml"),
+                           Config(servers, open, "<AutoReconnect>1</AutoReconnect><ReconnectDelay>2</ReconnectDelay>")));
+    int before = Logins();
+    KestrumProcess k;
+    ASSERT_TRUE(k.Start(dir.path));
+    ASSERT_TRUE(WaitFor([&] { return Logins() >= before + 1; }, 20000)) << ServerLog();
+    Sleep(500);
+
+    /* the server drops the user's connection */
+    Unix(std::string("pkill -KILL -f 'sshd: ") + User + "'");
+    /* the session list marks the wait (list boxes pass their texts to other processes) */
+    auto listText = [&] {
+        std::vector<HWND> lists = Children(k.Main, L"ListBox");
+        wchar_t text[300] = L"";
+        if (!lists.empty())
+            SendMessageW(lists[0], LB_GETTEXT, 0, (LPARAM)text);
+        return U8(text);
+    };
+    ASSERT_TRUE(WaitFor([&] { return listText().find("(재연결 대기)") != std::string::npos; }, 20000))
+        << listText();
+    SaveWindowShot(k.Main, "e2e-reconnect");
+    EXPECT_TRUE(WaitFor([&] { return Logins() >= before + 2; }, 20000)) << ServerLog();
+}

@@ -1,0 +1,68 @@
+/*
+ * tab_rules.cpp: tab texts, close marks, drags and reordering.
+ */
+#include "tab_rules.h"
+
+#include "../../core/text.h"
+#include "../../sessions/session_rules.h"
+
+void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons)
+{
+    const wchar_t *prefix = L"";
+    if (state == SESSION_ENDED || state == SESSION_FAILED)
+        prefix = L"[종료] ";
+    else if (state == SESSION_RECONNECT_WAIT)
+        prefix = L"[재연결] ";
+    else if (disconnected)
+        prefix = L"[끊김] ";
+    wchar_t buf[1025];
+    StrFormat(buf, L"%s%s%s", prefix, caption ? caption : L"", closeButtons ? L"      " : L"");
+    StrCopyTo(out, TAB_TEXT_MAX, buf);
+}
+
+void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption)
+{
+    const wchar_t *suffix;
+    switch (state) {
+    case SESSION_RUNNING: suffix = disconnected ? L" (끊김)" : L""; break;
+    case SESSION_STARTING: suffix = L" (연결 중)"; break;
+    case SESSION_RECONNECT_WAIT: suffix = L" (재연결 대기)"; break;
+    default: suffix = L" (종료)"; break;
+    }
+    wchar_t buf[1025];
+    StrFormat(buf, L"%s%s", caption ? caption : L"", suffix);
+    StrCopyTo(out, TAB_TEXT_MAX, buf);
+}
+
+LayoutRect CloseMarkRect(LayoutRect item, int s, int inset)
+{
+    LayoutRect r;
+    r.Right = item.Right - inset;
+    r.Left = r.Right - s;
+    r.Top = item.Top + 1 + (item.Bottom - item.Top - s) / 2;
+    r.Bottom = r.Top + s;
+    return r;
+}
+
+bool CloseMarkHit(LayoutRect item, int s, int inset, int x, int y)
+{
+    LayoutRect r = CloseMarkRect(item, s, inset);
+    return x >= r.Left - 2 && x < r.Right + 2 && y >= r.Top - 2 && y < r.Bottom + 2;
+}
+
+bool DragStarted(int dx, int dy, int cxDrag, int cyDrag)
+{
+    return (dx < 0 ? -dx : dx) > cxDrag || (dy < 0 ? -dy : dy) > cyDrag;
+}
+
+void MoveEntry(void **items, int n, int source, int target)
+{
+    if (source < 0 || target < 0 || source >= n || target >= n || source == target)
+        return;
+    void *moved = items[source];
+    if (source < target)
+        MemCopy(items + source, items + source + 1, (size_t)(target - source) * sizeof *items);
+    else
+        MemCopy(items + target + 1, items + target, (size_t)(source - target) * sizeof *items);
+    items[target] = moved;
+}
