@@ -129,8 +129,19 @@ KestrumProcess::~KestrumProcess()
 {
     if (!Info.hProcess)
         return;
-    if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT)
+    if (WaitForSingleObject(Info.hProcess, 0) == WAIT_TIMEOUT) {
+        /* its PuTTYs are processes of their own: end them too */
+        for (HWND host : Hosts()) {
+            DWORD pid = 0;
+            if (HWND w = EmbeddedIn(host))
+                GetWindowThreadProcessId(w, &pid);
+            if (HANDLE p = pid ? OpenProcess(PROCESS_TERMINATE, FALSE, pid) : NULL) {
+                TerminateProcess(p, 9);
+                CloseHandle(p);
+            }
+        }
         TerminateProcess(Info.hProcess, 9);
+    }
     WaitForSingleObject(Info.hProcess, 5000);
     CloseHandle(Info.hProcess);
     CloseHandle(Info.hThread);

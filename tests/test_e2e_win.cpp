@@ -9,6 +9,8 @@
  *   KESTRUM_E2E_HOSTKEY  the server's SHA256 host-key fingerprint
  *   KESTRUM_E2E_LOG      the server's log
  *   KESTRUM_E2E_HOME     the test user's home folder
+ *   KESTRUM_E2E_DROP     a file whose creation makes run.sh end the test
+ *                        user's processes on the server
  */
 #include <gtest/gtest.h>
 
@@ -16,6 +18,8 @@
 #include <winternl.h>
 
 #include <stdlib.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -65,35 +69,26 @@ static std::string CommandLineOf(DWORD pid)
     return out;
 }
 
-/* A Linux command, run the way Wine runs native programs. */
-static void Unix(const std::string &command)
-{
-    std::vector<wchar_t> line(WText("start.exe /wait /unix /bin/sh -c \"" + command + "\"").chars);
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    if (CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, CREATE_NO_WINDOW, NULL, NULL, &si, &pi)) {
-        WaitForSingleObject(pi.hProcess, 10000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-    }
-}
-
-static bool PasswordFilesLeft()
+/* The temporary password files now present. */
+static std::vector<std::string> PasswordFiles()
 {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
+    std::vector<std::string> names;
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW(WText(U8(temp) + "ksw*.tmp"), &fd);
     if (h == INVALID_HANDLE_VALUE)
-        return false;
+        return names;
+    do
+        names.push_back(U8(fd.cFileName));
+    while (FindNextFileW(h, &fd));
     FindClose(h);
-    return true;
+    return names;
 }
 
 struct EndToEnd : ::testing::Test {
     TempDir dir;
-    std::string putty, hostkey, log, home;
+    std::string putty, hostkey, log, home, drop;
 
     void SetUp() override
     {
@@ -101,6 +96,7 @@ struct EndToEnd : ::testing::Test {
         hostkey = Env("KESTRUM_E2E_HOSTKEY");
         log = Env("KESTRUM_E2E_LOG");
         home = Env("KESTRUM_E2E_HOME");
+        drop = Env("KESTRUM_E2E_DROP");
         if (putty.empty())
             GTEST_SKIP() << "run by tests/e2e/run.sh with a real PuTTY and sshd";
     }
@@ -112,7 +108,7 @@ struct EndToEnd : ::testing::Test {
     std::string Server(const char *name, const char *uid, int mode, const std::string &script)
     {
         return std::string("<Node Type=\"1\"><DisplayName>") + name + "</DisplayName><UID>" + uid +
-               "</UID><ServerName>127.0.0.1</ServerName><PuttyConType>1</PuttyConType><Port>2222</Port>"
+               "</UID><ServerName>127.0.0.1</ServerName><PuttyConType>4</PuttyConType><Port>2222</Port>"
                "<UserName>" + User + "</UserName><Password enc=\"plain\">" + Password + "</Password>"
                "<PasswordMode>" + std::to_string(mode) + "</PasswordMode><PasswordDelay>800</PasswordDelay>"
                "<CLParams>-hostkey " + hostkey + "</CLParams><Script>" + script + "</Script>"
@@ -141,6 +137,14 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
                        "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000002}\"/>";
     WText configPath(dir.path + "\\kestrum.xml");
     ASSERT_TRUE(WriteBytes(configPath, Config(servers, open)));
+    std::vector<std::string> oldFiles = PasswordFiles();
+    auto newFiles = [&] {
+        std::vector<std::string> now = PasswordFiles(), added;
+        for (const std::string &f : now)
+            if (std::find(oldFiles.begin(), oldFiles.end(), f) == oldFiles.end())
+                added.push_back(f);
+        return added;
+    };
     KestrumProcess k;
     ASSERT_TRUE(k.Start(dir.path));
 
@@ -151,15 +155,17 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     }, 20000));
     DWORD captured = GetTickCount();
     DWORD pids[2];
-    for (int i = 0; i < 2; i++)
+    std::string lines;
+    for (int i = 0; i < 2; i++) {
         GetWindowThreadProcessId(EmbeddedIn(hosts[i]), &pids[i]);
-    std::string line = CommandLineOf(pids[0]);
-    EXPECT_NE(line.find("-pwfile"), std::string::npos) << line;
-    EXPECT_EQ(line.find(Password), std::string::npos) << line;
-    EXPECT_EQ(CommandLineOf(pids[1]).find(Password), std::string::npos);
+        lines += CommandLineOf(pids[i]) + "\n";
+    }
+    /* one gets -pwfile, the other has the password typed; neither line holds it */
+    EXPECT_EQ(Count(lines, " -pwfile "), 1) << lines;
+    EXPECT_EQ(lines.find(Password), std::string::npos) << lines;
 
     ASSERT_TRUE(WaitFor([&] { return Logins() >= before + 2; }, 20000)) << ServerLog();
-    EXPECT_TRUE(WaitFor([&] { return !PasswordFilesLeft(); }, 6000 - (GetTickCount() - captured)));
+    EXPECT_TRUE(WaitFor([&] { return newFiles().empty(); }, 6000 - (GetTickCount() - captured)));
     EXPECT_TRUE(WaitFor([&] { return Marker("marker-auto") == "ac-auto\n"; }, 15000)) << Marker("marker-auto");
     EXPECT_TRUE(WaitFor([&] { return Marker("marker-typed") == "typed\n"; }, 15000)) << Marker("marker-typed");
     SaveWindowShot(k.Main, "e2e-logged-in");
@@ -193,8 +199,22 @@ TEST_F(EndToEnd, LostConnectionReconnects)
     ASSERT_TRUE(WaitFor([&] { return Logins() >= before + 1; }, 20000)) << ServerLog();
     Sleep(500);
 
-    /* the server drops the user's connection */
-    Unix(std::string("pkill -KILL -f 'sshd: ") + User + "'");
+    /* the server drops the user's connection; PuTTY reports it in a box
+     * of its own and marks its title "(inactive)" once that is closed */
+    std::vector<HWND> hosts = k.Hosts();
+    ASSERT_EQ(hosts.size(), 1u);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(EmbeddedIn(hosts[0]), &pid);
+    ASSERT_TRUE(WriteBytes(WText(drop), ""));
+    HWND box = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> boxes = TopWindows(pid, L"#32770");
+        box = boxes.empty() ? NULL : boxes[0];
+        return box != NULL;
+    }, 15000));
+    Sleep(300);
+    SaveWindowShot(box, "e2e-putty-fatal-error");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
     /* the session list marks the wait (list boxes pass their texts to other processes) */
     auto listText = [&] {
         std::vector<HWND> lists = Children(k.Main, L"ListBox");

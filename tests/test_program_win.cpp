@@ -35,7 +35,7 @@ struct Program : ::testing::Test {
     {
         return std::string("<Node Type=\"1\"><DisplayName>") + name + "</DisplayName>" +
                (uid ? std::string("<UID>") + uid + "</UID>" : "") +
-               "<ServerName>127.0.0.1</ServerName><PuttyConType>1</PuttyConType><Port>22</Port>"
+               "<ServerName>127.0.0.1</ServerName><PuttyConType>4</PuttyConType><Port>22</Port>"
                "<UserName>u</UserName><Password enc=\"plain\">pw " + name + "</Password>"
                "<CLParams>-double-title " + title + "</CLParams></Node>";
     }
@@ -43,11 +43,11 @@ struct Program : ::testing::Test {
 
 TEST_F(Program, ReopensSessionsTilesThemAndCloses)
 {
-    HKEY k;
+    HKEY key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(L"") + PuttySessionsKey + L"\\Saved%20One").c_str(),
-                              0, NULL, 0, KEY_WRITE, NULL, &k, NULL),
+                              0, NULL, 0, KEY_WRITE, NULL, &key, NULL),
               ERROR_SUCCESS);
-    RegCloseKey(k);
+    RegCloseKey(key);
     std::string putty = ProgramDir() + "\\putty_double.exe";
     std::string config =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kestrum version=\"1\">\r\n<Settings>"

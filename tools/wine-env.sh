@@ -7,7 +7,8 @@
 # the same sources and tests there.
 # Sets WINEARCH, WINEPREFIX, WINEDEBUG, WINELOADER, WINESERVER and
 # KESTRUM_WIN_BUILD, KESTRUM_WIN_TOOLCHAIN.
-kestrum_top=$(cd "$(dirname "$0")/.." && pwd)
+# The project folder: set by callers outside tools/, else beside this script.
+kestrum_top=${kestrum_top:-$(cd "$(dirname "$0")/.." && pwd)}
 if [ -z "${WINEARCH:-}" ]; then
 	if /usr/lib/wine/wine --version >/dev/null 2>&1; then
 		WINEARCH=win32

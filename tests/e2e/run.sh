@@ -7,13 +7,35 @@ set -eu
 tests=$1
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
+kestrum_top=$top
 . "$top/tools/wine-env.sh"
 putty=$("$top/tools/build-putty.sh")
 state="$top/build/e2e"
 fingerprint=$("$here/sshd.sh" start "$state")
-trap '"$here/sshd.sh" stop "$state"' EXIT INT TERM
+# A dropped connection on request: the tests cannot end Linux processes.
+rm -f "$state/drop"
+(
+	while [ -f "$state/sshd.pid" ]; do
+		if [ -f "$state/drop" ]; then
+			pkill -KILL -u kestrumtest 2>/dev/null || true
+			rm -f "$state/drop"
+		fi
+		sleep 0.2
+	done
+) &
+watcher=$!
+# The server, its user's processes and any PuTTY of ours left running.
+cleanup() {
+	kill "$watcher" 2>/dev/null || true
+	"$here/sshd.sh" stop "$state"
+	for pid in $(pgrep -f 'putty-[a-z0-9_]*.bin.putty\.exe'); do
+		kill "$pid" 2>/dev/null || true
+	done
+}
+trap cleanup EXIT INT TERM
 home=$(getent passwd kestrumtest | cut -d: -f6)
 win() { echo "Z:$1" | tr / '\\'; }
 export KESTRUM_E2E_PUTTY="$(win "$putty")" KESTRUM_E2E_HOSTKEY="$fingerprint"
 export KESTRUM_E2E_LOG="$(win "$state/sshd.log")" KESTRUM_E2E_HOME="$(win "$home")"
+export KESTRUM_E2E_DROP="$(win "$state/drop")"
 "$WINELOADER" "$tests" --gtest_filter='EndToEnd.*'
