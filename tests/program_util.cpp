@@ -74,6 +74,22 @@ HWND EmbeddedIn(HWND host)
     return putty.empty() ? NULL : putty[0];
 }
 
+std::vector<std::string> PasswordFiles()
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(WText(U8(temp) + "ksw*.tmp"), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(U8(fd.cFileName));
+    while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
 bool KestrumProcess::Start(const std::string &folder)
 {
     Folder = folder;
@@ -114,6 +130,18 @@ std::string KestrumProcess::Answer(int button, const char *shot)
 std::vector<HWND> KestrumProcess::Hosts()
 {
     return Children(Main, L"KestrumHost");
+}
+
+std::string KestrumProcess::Describe()
+{
+    if (!Info.hProcess)
+        return "not started";
+    DWORD code = 0;
+    GetExitCodeProcess(Info.hProcess, &code);
+    std::string s = code == STILL_ACTIVE ? "running" : "ended with " + std::to_string(code);
+    s += ", main window " + std::string(Main ? "found" : "missing");
+    s += ", message boxes " + std::to_string(TopWindows(Info.dwProcessId, L"#32770").size());
+    return s;
 }
 
 int KestrumProcess::WaitExit(DWORD ms)

@@ -21,6 +21,9 @@ std::string WindowText(HWND w);
 /* The PuTTY window embedded in a session host window, or null. */
 HWND EmbeddedIn(HWND host);
 
+/* Names of the temporary password files now in the temp folder. */
+std::vector<std::string> PasswordFiles();
+
 /* A Kestrum.exe copied into folder and run there. */
 struct KestrumProcess {
     std::string Folder;
@@ -37,6 +40,8 @@ struct KestrumProcess {
     std::vector<HWND> Hosts();
     /* Waits for the process to end; its exit code, or -1. */
     int WaitExit(DWORD ms = 15000);
+    /* What the process is doing, for a failure message. */
+    std::string Describe();
     /* Ends the process if it still runs. */
     ~KestrumProcess();
 };

@@ -69,23 +69,6 @@ static std::string CommandLineOf(DWORD pid)
     return out;
 }
 
-/* The temporary password files now present. */
-static std::vector<std::string> PasswordFiles()
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(WText(U8(temp) + "ksw*.tmp"), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(U8(fd.cFileName));
-    while (FindNextFileW(h, &fd));
-    FindClose(h);
-    return names;
-}
-
 struct EndToEnd : ::testing::Test {
     TempDir dir;
     std::string putty, hostkey, log, home, drop;
@@ -146,7 +129,7 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
         return added;
     };
     KestrumProcess k;
-    ASSERT_TRUE(k.Start(dir.path));
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
 
     std::vector<HWND> hosts;
     ASSERT_TRUE(WaitFor([&] {
@@ -182,9 +165,13 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     }
     int after = Logins();
     KestrumProcess again;
-    ASSERT_TRUE(again.Start(dir.path));
+    ASSERT_TRUE(again.Start(dir.path)) << again.Describe();
     EXPECT_TRUE(WaitFor([&] { return Logins() >= after + 2; }, 20000)) << ServerLog();
     EXPECT_EQ(again.Hosts().size(), 2u);
+    PostMessageW(again.Main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(again.Answer(IDYES), "열린 세션 2개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(again.WaitExit(), 0);
+    EXPECT_TRUE(newFiles().empty());
 }
 
 TEST_F(EndToEnd, LostConnectionReconnects)
@@ -195,7 +182,7 @@ TEST_F(EndToEnd, LostConnectionReconnects)
                            Config(servers, open, "<AutoReconnect>1</AutoReconnect><ReconnectDelay>2</ReconnectDelay>")));
     int before = Logins();
     KestrumProcess k;
-    ASSERT_TRUE(k.Start(dir.path));
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
     ASSERT_TRUE(WaitFor([&] { return Logins() >= before + 1; }, 20000)) << ServerLog();
     Sleep(500);
 

@@ -61,7 +61,8 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
         "</OpenSessions></Kestrum>\r\n";
     WText configPath(dir.path + "\\kestrum.xml");
     ASSERT_TRUE(WriteBytes(configPath, config));
-    ASSERT_TRUE(k.Start(dir.path));
+    std::vector<std::string> filesBefore = PasswordFiles();
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
     HWND main = k.Main;
 
     std::vector<HWND> hosts;
@@ -165,13 +166,7 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
     EXPECT_NE(c, std::string::npos);
     EXPECT_EQ(saved.find("pw "), std::string::npos);     /* passwords only protected */
 
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    WIN32_FIND_DATAW fd;
-    HANDLE found = FindFirstFileW(WText(U8(temp) + "ksw*.tmp"), &fd);
-    EXPECT_EQ(found, INVALID_HANDLE_VALUE) << "left behind: " << U8(fd.cFileName);
-    if (found != INVALID_HANDLE_VALUE)
-        FindClose(found);
+    EXPECT_EQ(PasswordFiles(), filesBefore);
 }
 
 TEST_F(Program, FirstRunWithoutPutty)
@@ -190,7 +185,7 @@ TEST_F(Program, FirstRunWithoutPutty)
     SetEnv("APPDATA", (dir.path + "\\appdata").c_str());
     for (int i = 1; i < 5; i++)
         SetEnv(vars[i], empty.c_str());
-    ASSERT_TRUE(k.Start(dir.path));
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
     HWND main = k.Main;
     for (int i = 0; i < 5; i++)
         SetEnv(vars[i], had[i] ? saved[i].c_str() : nullptr);
