@@ -7,12 +7,9 @@
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-tools/install-deps.sh
+tools/win-build.sh Kestrum
 . tools/wine-env.sh
-tools/wine-prefix.sh
 build=$KESTRUM_WIN_BUILD
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$KESTRUM_WIN_TOOLCHAIN" -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
-cmake --build "$build" --target Kestrum -j"$(nproc 2>/dev/null || echo 2)"
 putty=$(tools/build-putty.sh)
 cp "$putty" "$build/bin/putty.exe"
 
@@ -21,6 +18,7 @@ if [ -n "${DISPLAY:-}" ]; then
 	exec "$WINELOADER" explorer /desktop=Kestrum,1280x800 Kestrum.exe
 fi
 export DISPLAY=:78
+"$WINESERVER" -k 2>/dev/null || true     # its desktop keeps the display it started with
 Xvfb :78 -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; "$WINESERVER" -k 2>/dev/null || true' EXIT
