@@ -23,6 +23,7 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
 
@@ -534,4 +535,84 @@ TEST_F(Sessions, TabStrip)
     GetWindowTextW(MainWindow, title, 256);
     EXPECT_EQ(U8(title), "Kestrum");
     EXPECT_TRUE(IsWindowVisible(StartPageWindow));
+}
+
+/* The splitters store what the mouse gives them, with their floors. */
+TEST_F(Sessions, SplittersAndEndOfWindowsSession)
+{
+    LayoutMainWindow();
+    RECT tree = TreeSplitterRect, list = ListSplitterRect;
+    ASSERT_FALSE(IsRectEmpty(&tree));
+    ASSERT_FALSE(IsRectEmpty(&list));
+    auto at = [](int x, int y) { return MAKELPARAM(x, y); };
+
+    SendMessageW(MainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at(tree.right + 40, tree.top + 40));
+    EXPECT_NE(GetCapture(), MainWindow);        /* outside both: no drag */
+    SendMessageW(MainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at(tree.left + 1, tree.top + 40));
+    EXPECT_EQ(GetCapture(), MainWindow);
+    SendMessageW(MainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(10, 100));
+    EXPECT_EQ(Settings.TreeWidth, ScaleForDpi(120));
+    SendMessageW(MainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(5000, 100));
+    EXPECT_EQ(Settings.TreeWidth, 5000);          /* the layout limits what shows */
+    RECT client;
+    GetClientRect(MainWindow, &client);
+    EXPECT_EQ(TreeSplitterRect.left, client.right - ScaleForDpi(200));
+    SendMessageW(MainWindow, WM_LBUTTONUP, 0, at(5000, 100));
+    EXPECT_NE(GetCapture(), MainWindow);
+    Settings.TreeWidth = 230;
+    LayoutMainWindow();
+
+    list = ListSplitterRect;
+    SendMessageW(MainWindow, WM_LBUTTONDOWN, MK_LBUTTON, at(list.left + 20, list.top + 1));
+    SendMessageW(MainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(20, client.bottom - 10));
+    EXPECT_EQ(Settings.SessionsHeight, ScaleForDpi(40));
+    SendMessageW(MainWindow, WM_MOUSEMOVE, MK_LBUTTON, at(20, client.bottom - 300));
+    EXPECT_EQ(Settings.SessionsHeight, 300 - ScaleForDpi(20));
+    SendMessageW(MainWindow, WM_LBUTTONUP, 0, at(20, 100));
+
+    /* Windows ending: the placement and the file are saved, nothing asked */
+    StrCopyTo(Settings.PuttyPath, KPATH, L"");
+    Open(Server());
+    StrCopyTo(ConfigFilePath, KPATH, WText(dir.path + "\\kestrum.xml"));
+    Settings.WindowValid = false;
+    int asked = StubMessageCount;
+    EXPECT_TRUE(SendMessageW(MainWindow, WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ(StubMessageCount, asked);
+    EXPECT_TRUE(Settings.WindowValid);
+    EXPECT_NE(ReadBytes(ConfigFilePath).find("<Window show="), std::string::npos);
+    EXPECT_EQ(SessionCount, 1);
+}
+
+TEST_F(Sessions, AttachAWindowStartedOutside)
+{
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    std::vector<wchar_t> line(WText("\"" + ProgramDir() + "\\putty_double.exe\" -double-log \"" + log + "\"").chars);
+    ASSERT_TRUE(CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
+    HWND w = NULL;
+    ASSERT_TRUE(Until([&] {
+        PuttyWindowSearch q = { pi.dwProcessId, NULL, NULL, false };
+        EnumWindows(FindPuttyWindow, (LPARAM)&q);
+        w = q.Main;
+        return w != NULL;
+    }));
+    EXPECT_TRUE(IsForeignPuttyWindow(w, pi.dwProcessId));
+    Session *s = AttachWindow(w);
+    EXPECT_TRUE(Running(s));
+    EXPECT_EQ(s->Node, nullptr);
+    EXPECT_EQ(GetParent(w), s->ClipWindow);
+    EXPECT_EQ(ActiveSession(), s);
+    /* typing into it works; reconnecting it cannot */
+    SendSpecialKey(s->Id, 0);
+    ASSERT_TRUE(Until([&] { return Logged("char 13 00000001"); }, 3000));
+    int asked = StubMessageCount;
+    ReconnectSession(s);
+    EXPECT_EQ(StubMessageCount, asked + 1);
+    EXPECT_EQ(U8(StubMessageText), "가져온(Attach) PuTTY 창은 다시 연결할 수 없습니다.");
+    EXPECT_TRUE(Running(s));
+    CloseSession(s, true);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 3000), WAIT_OBJECT_0);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
 }

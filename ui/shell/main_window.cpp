@@ -173,10 +173,32 @@ static bool InRect(const RECT &r, int x, int y)
     return PtInRect(&r, pt) != 0;
 }
 
+/* A node dragged over the tree: move the image, light up the target. */
+static void TreeDragMove(int x, int y)
+{
+    POINT pt = { x, y };
+    MapWindowPoints(MainWindow, ServerTree, &pt, 1);
+    HIMAGELIST image = TreeDragImage();
+    if (image)
+        ImageList_DragMove(pt.x, pt.y);
+    TVHITTESTINFO hit;
+    ZeroMemory(&hit, sizeof hit);
+    hit.pt = pt;
+    HTREEITEM target = (HTREEITEM)SendMessageW(ServerTree, TVM_HITTEST, 0, (LPARAM)&hit);
+    if (image)
+        ImageList_DragShowNolock(FALSE);
+    SendMessageW(ServerTree, TVM_SELECTITEM, TVGN_DROPHILITE, (LPARAM)target);
+    if (image)
+        ImageList_DragShowNolock(TRUE);
+    SetCursor(LoadCursorW(NULL, (LPCWSTR)IDC_ARROW));
+}
+
 static void OnMouseMove(int x, int y)
 {
-    if (TreeDragging())
-        return;     /* the tree's own drag feedback comes with the tree */
+    if (TreeDragging()) {
+        TreeDragMove(x, y);
+        return;
+    }
     if (SplitterDrag == 1) {
         Settings.TreeWidth = x < ScaleForDpi(120) ? ScaleForDpi(120) : x;
         LayoutMainWindow();

@@ -10,6 +10,7 @@
 #include "../shell/tabs.h"
 
 static bool Dragging;
+static HIMAGELIST DragImage;
 
 bool HandleNotify(NMHDR *header, LRESULT *result)
 {
@@ -32,6 +33,11 @@ void FindInTree(const wchar_t *, bool)
 bool TreeDragging(void)
 {
     return Dragging;
+}
+
+HIMAGELIST TreeDragImage(void)
+{
+    return DragImage;
 }
 
 void EndTreeDrag(int, int)

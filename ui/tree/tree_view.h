@@ -6,6 +6,7 @@
 #define KESTRUM_UI_TREE_TREE_VIEW_H
 
 #include <windows.h>
+#include <commctrl.h>
 
 /* WM_NOTIFY of the tree, the tab control and the toolbar; true with
  * *result set when handled. */
@@ -19,6 +20,8 @@ void FindInTree(const wchar_t *text, bool fromTop);
 
 /* Dragging nodes in the tree: the main window holds the capture. */
 bool TreeDragging(void);
+/* The drag image of the running drag, or null. */
+HIMAGELIST TreeDragImage(void);
 void EndTreeDrag(int x, int y);
 void CancelTreeDrag(void);
 
