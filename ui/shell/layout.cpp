@@ -42,7 +42,7 @@ static int ScreenDpi(void)
 
 int ScaleForDpi(int n)
 {
-    return MulDiv(n, ScreenDpi(), 96);
+    return ScaleLength(n, ScreenDpi());
 }
 
 static HWND CreateChild(HWND main, DWORD exStyle, const wchar_t *cls, const wchar_t *text, DWORD style)

@@ -10,7 +10,8 @@ struct LayoutRect {
     int Left, Top, Right, Bottom;
 };
 
-/* n * numerator / denominator rounded to the nearest, as MulDiv does. */
+/* n pixels at 96 DPI at dpi: n * dpi / 96 rounded to the nearest, as
+ * MulDiv does; ScaleForDpi and the pane geometry both use it. */
 int ScaleLength(int n, int dpi);
 
 struct PaneInput {
