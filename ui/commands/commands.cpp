@@ -8,6 +8,8 @@
 #include "../shell/layout.h"
 #include "../shell/main_window.h"
 
+ServerNode *ClipboardNode;
+
 void ExecuteCommand(int id)
 {
     switch (id) {

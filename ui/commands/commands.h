@@ -6,6 +6,13 @@
 
 #include "command_ids.h"
 
+struct ServerNode;
+
+/* The deep copy of the node last copied; pasted any number of times. */
+extern ServerNode *ClipboardNode;
+
+/* Runs a command; ids outside the command ranges and commands whose
+ * precondition fails do nothing. */
 void ExecuteCommand(int id);
 
 #endif

@@ -12,7 +12,7 @@
 
 int ModalCount;
 
-void RegisterAllHotkeys(bool on)
+void SetHotkeysActive(bool on)
 {
     if (!MainWindow)
         return;
@@ -32,11 +32,11 @@ void RegisterAllHotkeys(bool on)
 void BeginModal(void)
 {
     if (ModalCount++ == 0)
-        RegisterAllHotkeys(false);
+        SetHotkeysActive(false);
 }
 
 void EndModal(void)
 {
     if (ModalCount > 0 && --ModalCount == 0 && GetForegroundWindow() == MainWindow)
-        RegisterAllHotkeys(true);
+        SetHotkeysActive(true);
 }

@@ -14,6 +14,6 @@ void EndModal(void);
 
 /* Registers (on) or unregisters every action's hotkey; on is refused,
  * and becomes off, while something modal is open or a tree drag runs. */
-void RegisterAllHotkeys(bool on);
+void SetHotkeysActive(bool on);
 
 #endif

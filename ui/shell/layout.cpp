@@ -83,7 +83,7 @@ void CreateMainChildren(HWND main)
                                 10, main, NULL, GetModuleHandleW(NULL), NULL);
     CreateGlyphFont();
     CreateMenuBar();
-    RefillTree();
+    RefillTree(NULL);
 }
 
 static void Place(HWND w, const LayoutRect &r, bool shown)

@@ -143,12 +143,8 @@ static void OnCommand(WPARAM wParam, LPARAM lParam)
         return;
     }
     if (control && control == FindBox) {
-        if (code == EN_CHANGE) {
-            wchar_t text[256];
-            text[0] = 0;
-            GetWindowTextW(FindBox, text, 256);
-            FindInTree(text, true);
-        }
+        if (code == EN_CHANGE)
+            FindNext(true);
         return;
     }
     if (control && control == QuickConnectBox)
@@ -273,7 +269,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         SetTimer(window, MAIN_TIMER_ID, 50, NULL);
         return 0;
     case WM_DESTROY:
-        RegisterAllHotkeys(false);
+        SetHotkeysActive(false);
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
@@ -293,7 +289,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         ConfigSave();
         return TRUE;
     case WM_ACTIVATEAPP:
-        RegisterAllHotkeys(wParam != 0);
+        SetHotkeysActive(wParam != 0);
         break;
     case WM_SETCURSOR:
         return OnSetCursor(window, wParam, lParam);
@@ -341,11 +337,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         OnButtonUp(x, y);
         return 0;
     case WM_ENTERMENULOOP:
-        RegisterAllHotkeys(false);
+        SetHotkeysActive(false);
         return 0;
     case WM_EXITMENULOOP:
         if (ModalCount == 0 && GetForegroundWindow() == MainWindow)
-            RegisterAllHotkeys(true);
+            SetHotkeysActive(true);
         return 0;
     case WM_CAPTURECHANGED:
         if (TreeDragging() && (HWND)lParam != MainWindow)

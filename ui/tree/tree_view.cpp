@@ -22,11 +22,16 @@ bool HandleNotify(NMHDR *header, LRESULT *result)
     return false;
 }
 
-void RefillTree(void)
+void RefillTree(ServerNode *)
 {
 }
 
-void FindInTree(const wchar_t *, bool)
+ServerNode *SelectedNode(void)
+{
+    return NULL;
+}
+
+void FindNext(bool)
 {
 }
 

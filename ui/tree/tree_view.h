@@ -8,15 +8,27 @@
 #include <windows.h>
 #include <commctrl.h>
 
+struct ServerNode;
+
 /* WM_NOTIFY of the tree, the tab control and the toolbar; true with
  * *result set when handled. */
 bool HandleNotify(NMHDR *header, LRESULT *result);
 
-/* Fills the tree from the server tree and PuTTY's saved sessions. */
-void RefillTree(void);
-/* Selects the first server whose name contains text (fromTop), or the
- * next one after the selection. */
-void FindInTree(const wchar_t *text, bool fromTop);
+/* Rebuilds the control from the model and selects node; with null, the
+ * node selected before.  node is only compared, never read, so it may
+ * already be freed. */
+void RefillTree(ServerNode *node);
+/* The node of the selected item, or null. */
+ServerNode *SelectedNode(void);
+/* Searches for the find box's text from the top or after the selection;
+ * beeps when nothing matches. */
+void FindNext(bool fromStart);
+/* Expands the node's ancestors, selects it and scrolls it into view. */
+void RevealNode(ServerNode *node);
+/* The tree's context menu at a screen point. */
+void ShowTreeContextMenu(int x, int y);
+/* Gives the tree the focus and starts editing the node's label. */
+void StartTreeRename(ServerNode *node);
 
 /* Dragging nodes in the tree: the main window holds the capture. */
 bool TreeDragging(void);
