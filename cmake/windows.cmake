@@ -29,3 +29,7 @@ add_executable(bench_config EXCLUDE_FROM_ALL bench/bench_config.cpp)
 target_link_libraries(bench_config PRIVATE kestrum_pure)
 target_compile_options(bench_config PRIVATE ${KESTRUM_FLAGS})
 target_link_options(bench_config PRIVATE -static)
+
+# The resource script includes these; Ninja would not see them change.
+set_source_files_properties(resources/kestrum.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/resources/dialogs.rc;${CMAKE_SOURCE_DIR}/resources/resource.h;${CMAKE_SOURCE_DIR}/resources/kestrum.manifest;${CMAKE_SOURCE_DIR}/resources/kestrum.ico")

@@ -15,4 +15,88 @@
 #define IDD_ATTACH 206
 #define IDD_BULK_PASSWORD 207
 
+/* Controls without an id of their own. */
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+/* Server properties (200); quick connect (202) uses the same ids for the
+ * same fields. */
+#define IDC_SRV_NAME 1001
+#define IDC_SRV_HOST 1002
+#define IDC_SRV_PROTOCOL 1003
+#define IDC_SRV_PORT 1004
+#define IDC_SRV_SESSION 1005
+#define IDC_SRV_USER 1006
+#define IDC_SRV_PASSWORD 1007
+#define IDC_SRV_SHOW_PASSWORD 1008
+#define IDC_SRV_PASSWORD_MODE 1009
+#define IDC_SRV_PASSWORD_DELAY 1010
+#define IDC_SRV_ARGS 1011
+#define IDC_SRV_CUSTOM_CMD 1012
+#define IDC_SRV_SCRIPT 1013
+#define IDC_SRV_SCRIPT_DELAY 1014
+#define IDC_SRV_PREVIEW 1015
+/* The script syntax button, in 200 and 203. */
+#define IDC_SCRIPT_SYNTAX 1016
+
+/* Quick connect (202): the box that keeps the server in the tree. */
+#define IDC_QC_KEEP 1017
+
+/* Settings (201). */
+#define IDC_SET_PUTTY_PATH 1101
+#define IDC_SET_BROWSE 1102
+#define IDC_SET_FIND_PUTTY 1103
+#define IDC_SET_CAPTION_NAME 1104
+#define IDC_SET_CAPTION_TITLE 1105
+#define IDC_SET_CLOSE_ON_END 1106
+#define IDC_SET_KEEP_ON_ABNORMAL 1107
+#define IDC_SET_RECONNECT 1108
+#define IDC_SET_RECONNECT_DELAY 1109
+#define IDC_SET_NO_QUIT_CONFIRM 1110
+#define IDC_SET_NO_CLOSE_CONFIRM 1111
+#define IDC_SET_CLOSE_BUTTONS 1112
+#define IDC_SET_TABS_BOTTOM 1113
+#define IDC_SET_START_PAGE 1114
+#define IDC_SET_SAVE_LAYOUT 1115
+#define IDC_SET_SAVE_SESSIONS 1116
+#define IDC_SET_PASSWORD_MODE 1117
+#define IDC_SET_PASSWORD_DELAY 1118
+#define IDC_SET_VERSION 1119
+#define IDC_SET_CONFIG_FILE 1120
+
+/* Send script (203). */
+#define IDC_SEND_TEXT 1201
+#define IDC_SEND_ACTIVE 1202
+#define IDC_SEND_ALL 1203
+#define IDC_SEND_SELECTED 1204
+#define IDC_SEND_SESSIONS 1205
+#define IDC_SEND_DELAY 1206
+#define IDC_SEND_LOAD 1207
+#define IDC_SEND_SAVE 1208
+#define IDC_SEND_SPECIAL_KEY 1209
+
+/* Hotkeys (204). */
+#define IDC_HK_LIST 1301
+#define IDC_HK_KEY 1302
+#define IDC_HK_ASSIGN 1303
+#define IDC_HK_NONE 1304
+#define IDC_HK_DEFAULTS 1305
+
+/* Input (205). */
+#define IDC_INPUT_PROMPT 1401
+#define IDC_INPUT_TEXT 1402
+
+/* Attach a PuTTY window (206). */
+#define IDC_ATTACH_LIST 1205
+
+/* Bulk password change (207). */
+#define IDC_BULK_FOLDER 1501
+#define IDC_BULK_WHOLE_TREE 1502
+#define IDC_BULK_USER 1503
+#define IDC_BULK_FILTER 1504
+#define IDC_BULK_PASSWORD 1505
+#define IDC_BULK_REPEAT 1506
+#define IDC_BULK_EMPTY_ONLY 1507
+
 #endif
