@@ -135,6 +135,12 @@ static HWND MakeWindow(DWORD exStyle, const wchar_t *cls, const wchar_t *title, 
 static void CreateMain()
 {
     MainWnd = MakeWindow(0, MainClass, Title, WS_OVERLAPPEDWINDOW, 640, 400);
+    /* PuTTY adds its own commands to the system menu (ids below 0xF000) */
+    HMENU menu = GetSystemMenu(MainWnd, FALSE);
+    AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
+    AppendMenuW(menu, MF_STRING, 0x0010, L"&Event Log");
+    AppendMenuW(menu, MF_STRING | MF_GRAYED, 0x0050, L"Chan&ge Settings...");
+    AppendMenuW(menu, MF_STRING, 0x0150, L"&About PuTTY");
     ShowWindow(MainWnd, ShowCmd);
 }
 

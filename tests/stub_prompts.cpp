@@ -1,10 +1,12 @@
 /*
- * stub_prompts.cpp: records message boxes instead of showing them, so
- * tests never wait for a click.
+ * stub_prompts.cpp: records message boxes and dialogs instead of showing
+ * them, so tests never wait for a click.
  */
 #include <stdarg.h>
 
 #include "../core/platform.h"
+#include "../core/text.h"
+#include "../ui/dialogs/launchers.h"
 #include "../ui/dialogs/prompts.h"
 #include "stub_prompts.h"
 
@@ -12,6 +14,28 @@ int StubMessageCount;
 UINT StubMessageFlags;
 wchar_t StubMessageText[1026];
 int StubMessageAnswer = IDOK;
+const wchar_t *StubInputAnswer;
+wchar_t StubInputInitial[300];
+const wchar_t *StubChosenFile;
+int StubPropertiesMode = -1;
+bool StubPropertiesAnswer;
+void (*StubPropertiesEdit)(ServerNode *node);
+int StubLaunchCount;
+
+void StubPromptsReset(void)
+{
+    StubMessageCount = 0;
+    StubMessageFlags = 0;
+    StubMessageText[0] = 0;
+    StubMessageAnswer = IDOK;
+    StubInputAnswer = NULL;
+    StubInputInitial[0] = 0;
+    StubChosenFile = NULL;
+    StubPropertiesMode = -1;
+    StubPropertiesAnswer = false;
+    StubPropertiesEdit = NULL;
+    StubLaunchCount = 0;
+}
 
 int ShowMessage(HWND, UINT flags, const wchar_t *format, ...)
 {
@@ -23,3 +47,42 @@ int ShowMessage(HWND, UINT flags, const wchar_t *format, ...)
     StubMessageCount++;
     return StubMessageAnswer;
 }
+
+bool ChooseFile(HWND, bool, const wchar_t *, const wchar_t *, wchar_t *path, int size)
+{
+    if (!StubChosenFile)
+        return false;
+    StrCopyTo(path, size, StubChosenFile);
+    return true;
+}
+
+wchar_t *InputDialog(const wchar_t *, const wchar_t *, const wchar_t *initial)
+{
+    StrCopyTo(StubInputInitial, 300, initial ? initial : L"");
+    return StubInputAnswer ? StrDup(StubInputAnswer) : NULL;
+}
+
+bool ShowServerProperties(ServerNode *node, int mode)
+{
+    StubPropertiesMode = mode;
+    if (StubPropertiesAnswer && StubPropertiesEdit)
+        StubPropertiesEdit(node);
+    return StubPropertiesAnswer;
+}
+
+static bool Launched(void)
+{
+    StubLaunchCount++;
+    return false;
+}
+
+bool ShowSettingsDialog(void) { return Launched(); }
+bool ShowQuickConnectDialog(void) { return Launched(); }
+void ShowSendScriptDialog(void) { Launched(); }
+bool ShowHotkeysDialog(void) { return Launched(); }
+HWND ChooseWindowToAttach(void) { Launched(); return NULL; }
+void ShowBulkPasswordDialog(ServerNode *) { Launched(); }
+void ExportTreeCommand(void) { Launched(); }
+void ImportTreeCommand(void) { Launched(); }
+void ImportMtputtyCommand(void) { Launched(); }
+void ConnectQuickBox(void) { Launched(); }

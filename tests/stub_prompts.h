@@ -1,14 +1,33 @@
 /*
- * stub_prompts.h: what the recording ShowMessage saw.
+ * stub_prompts.h: what the recording prompts and dialogs saw, and the
+ * answers they give.
  */
 #ifndef KESTRUM_TESTS_STUB_PROMPTS_H
 #define KESTRUM_TESTS_STUB_PROMPTS_H
 
 #include <windows.h>
 
+struct ServerNode;
+
 extern int StubMessageCount;
 extern UINT StubMessageFlags;
 extern wchar_t StubMessageText[1026];
 extern int StubMessageAnswer;
+
+/* InputDialog gives a copy of this, or null (Cancel) when it is null. */
+extern const wchar_t *StubInputAnswer;
+extern wchar_t StubInputInitial[300];
+/* ChooseFile chooses this path, or is cancelled when it is null. */
+extern const wchar_t *StubChosenFile;
+/* The server properties dialog: the mode it was opened in, the answer,
+ * and what it changes in the node on OK. */
+extern int StubPropertiesMode;
+extern bool StubPropertiesAnswer;
+extern void (*StubPropertiesEdit)(ServerNode *node);
+/* How often each launcher without an answer ran. */
+extern int StubLaunchCount;
+
+/* Back to the defaults: OK to messages, Cancel everywhere else. */
+void StubPromptsReset(void);
 
 #endif

@@ -1,11 +1,13 @@
 /*
- * prompts.cpp: message boxes.
+ * prompts.cpp: message boxes, file choosers and the input box.
  */
 #include <stdarg.h>
 
 #include "../../core/platform.h"
 #include "../../core/text.h"
+#include "../../resources/resource.h"
 #include "../hotkeys/hotkeys.h"
+#include "dialog_util.h"
 #include "prompts.h"
 
 int ShowMessage(HWND owner, UINT flags, const wchar_t *format, ...)
@@ -27,4 +29,61 @@ int ShowMessage(HWND owner, UINT flags, const wchar_t *format, ...)
     int answer = MessageBoxW(owner, shown, L"Kestrum", flags);
     EndModal();
     return answer;
+}
+
+bool ChooseFile(HWND owner, bool save, const wchar_t *filter, const wchar_t *defaultExt,
+                wchar_t *path, int size)
+{
+    OPENFILENAMEW ofn;
+    MemFill(&ofn, 0, sizeof ofn);
+    /* the NT 4 size: XP's dialog rejects nothing, older layouts stay valid */
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = size;
+    ofn.lpstrDefExt = defaultExt;
+    ofn.Flags = save ? OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR
+                     : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    BeginModal();
+    BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    EndModal();
+    return chosen != FALSE;
+}
+
+struct InputRequest {
+    const wchar_t *Title;
+    const wchar_t *Prompt;
+    const wchar_t *Initial;
+    wchar_t *Result;
+};
+
+static INT_PTR CALLBACK InputProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG) {
+        InputRequest *r = (InputRequest *)lParam;
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetWindowTextW(dialog, r->Title);
+        SetItemText(dialog, IDC_INPUT_PROMPT, r->Prompt);
+        SetItemText(dialog, IDC_INPUT_TEXT, r->Initial);
+        HWND edit = GetDlgItem(dialog, IDC_INPUT_TEXT);
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        return FALSE;
+    }
+    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        InputRequest *r = (InputRequest *)GetWindowLongPtrW(dialog, DWLP_USER);
+        if (LOWORD(wParam) == IDOK)
+            r->Result = GetItemText(dialog, IDC_INPUT_TEXT);
+        EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+wchar_t *InputDialog(const wchar_t *title, const wchar_t *prompt, const wchar_t *initial)
+{
+    InputRequest r = { title, prompt, initial, NULL };
+    RunModalDialog(IDD_INPUT, InputProc, (LPARAM)&r);
+    return r.Result;
 }

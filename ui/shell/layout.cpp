@@ -82,7 +82,8 @@ void CreateMainChildren(HWND main)
     StartPageWindow = CreateWindowExW(0, L"KestrumStart", L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 10,
                                 10, main, NULL, GetModuleHandleW(NULL), NULL);
     CreateGlyphFont();
-    CreateMenuBar();
+    BuildTreeImageList();
+    RebuildMenuBar();
     RefillTree(NULL);
 }
 

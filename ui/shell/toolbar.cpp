@@ -7,12 +7,15 @@
 #include <commctrl.h>
 
 #include "../../config/settings.h"
+#include "../../core/files.h"
+#include "../../core/text.h"
 #include "../commands/command_ids.h"
 #include "layout.h"
 #include "main_window.h"
 
 HWND Toolbar;
 HWND QuickConnectBox;
+static HIMAGELIST TreeImages;
 static WNDPROC QuickEditPrevious;
 
 struct ToolbarEntry {
@@ -125,4 +128,41 @@ void FillRecentsCombo(void)
         if (Settings.Recents[i] && Settings.Recents[i][0])
             SendMessageW(QuickConnectBox, CB_ADDSTRING, 0, (LPARAM)Settings.Recents[i]);
     SetWindowTextW(QuickConnectBox, typed);
+}
+
+static HICON SmallIconOf(const wchar_t *file, int index)
+{
+    HICON icon = NULL;
+    if (ExtractIconExW(file, index, NULL, &icon, 1) == 0)
+        return NULL;
+    return icon;
+}
+
+void BuildTreeImageList(void)
+{
+    if (TreeImages)
+        ImageList_Destroy(TreeImages);
+    int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    TreeImages = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 3, 0);
+    wchar_t shell32[KPATH];
+    UINT n = GetSystemDirectoryW(shell32, KPATH - 13);
+    StrCopyTo(shell32 + n, KPATH - n, L"\\shell32.dll");
+    HICON icons[3];
+    icons[0] = SmallIconOf(shell32, 3);
+    icons[1] = SmallIconOf(shell32, 4);
+    icons[2] = NULL;
+    if (Settings.PuttyPath[0] && GetFileAttributesW(Settings.PuttyPath) != INVALID_FILE_ATTRIBUTES)
+        icons[2] = SmallIconOf(Settings.PuttyPath, 0);
+    if (!icons[2])
+        icons[2] = (HICON)LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0);
+    for (int i = 0; i < 3; i++) {
+        if (!icons[i]) {
+            /* a shared icon: copied, never destroyed */
+            ImageList_ReplaceIcon(TreeImages, -1, LoadIconW(NULL, IDI_APPLICATION));
+            continue;
+        }
+        ImageList_ReplaceIcon(TreeImages, -1, icons[i]);
+        DestroyIcon(icons[i]);
+    }
+    SendMessageW(ServerTree, TVM_SETIMAGELIST, TVSIL_NORMAL, (LPARAM)TreeImages);
 }

@@ -17,6 +17,9 @@ int ToolbarRowHeight(void);
 /* Puts the box into the toolbar's first separator slot in a row of
  * height rowHeight. */
 void PlaceQuickConnectBox(int rowHeight);
+/* The tree's icons: closed folder, open folder, and the server icon
+ * taken from the PuTTY executable. */
+void BuildTreeImageList(void);
 /* Reloads the box's list from Settings.Recents, keeping the typed text. */
 void FillRecentsCombo(void);
 

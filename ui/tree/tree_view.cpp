@@ -1,38 +1,361 @@
 /*
- * tree_view.cpp: the server tree control and the controls' notifications.
+ * tree_view.cpp: the server tree control as a view of the model, and
+ * the notifications of the main window's controls.
+ *
+ * The control is emptied and refilled after every change of the tree;
+ * each item's lParam is its ServerNode.
  */
 #include "tree_view.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include "../../config/config_file.h"
+#include "../../config/server_tree.h"
+#include "../../config/settings.h"
+#include "../../core/text.h"
+#include "../../sessions/session.h"
+#include "../commands/commands.h"
+#include "../hotkeys/hotkeys.h"
 #include "../shell/layout.h"
+#include "../shell/main_window.h"
+#include "../shell/menus.h"
 #include "../shell/tabs.h"
+#include "../shell/toolbar.h"
+#include "tree_rules.h"
 
+enum { IMAGE_FOLDER = 0, IMAGE_FOLDER_OPEN = 1, IMAGE_SERVER = 2, FIND_TEXT_MAX = 128 };
+
+static bool TreeFilling;
 static bool Dragging;
+static ServerNode *DragNode;
 static HIMAGELIST DragImage;
 
-bool HandleNotify(NMHDR *header, LRESULT *result)
+static int NodeImage(const ServerNode *node)
 {
-    if (header->hwndFrom == TabControl && header->code == TCN_SELCHANGE) {
-        ActivateSession((int)SendMessageW(TabControl, TCM_GETCURSEL, 0, 0), true);
-        *result = 0;
+    if (node->Type == NODE_SERVER)
+        return IMAGE_SERVER;
+    return node->Expanded && node->FirstChild ? IMAGE_FOLDER_OPEN : IMAGE_FOLDER;
+}
+
+static void InsertNode(ServerNode *node, HTREEITEM parent)
+{
+    TVINSERTSTRUCTW ins = {};
+    ins.hParent = parent;
+    ins.hInsertAfter = TVI_LAST;
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+    ins.item.pszText = (LPWSTR)(node->DisplayName ? node->DisplayName : L"");
+    ins.item.iImage = ins.item.iSelectedImage = NodeImage(node);
+    ins.item.lParam = (LPARAM)node;
+    ins.item.cChildren = node->Type == NODE_FOLDER && node->FirstChild ? 1 : 0;
+    HTREEITEM item = (HTREEITEM)SendMessageW(ServerTree, TVM_INSERTITEMW, 0, (LPARAM)&ins);
+    node->TreeItem = item;
+    for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
+        InsertNode(c, item);
+    if (node->Type == NODE_FOLDER && node->Expanded && node->FirstChild)
+        SendMessageW(ServerTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
+}
+
+static void SelectItem(ServerNode *node)
+{
+    SendMessageW(ServerTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)node->TreeItem);
+    SendMessageW(ServerTree, TVM_ENSUREVISIBLE, 0, (LPARAM)node->TreeItem);
+}
+
+void RefillTree(ServerNode *node)
+{
+    if (!ServerTree)
+        return;
+    if (!node)
+        node = SelectedNode();
+    TreeFilling = true;
+    SendMessageW(ServerTree, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(ServerTree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    if (ServersRoot)
+        for (ServerNode *c = ServersRoot->FirstChild; c; c = c->NextSibling)
+            InsertNode(c, TVI_ROOT);
+    if (PuttySessionsFolder)
+        InsertNode(PuttySessionsFolder, TVI_ROOT);
+    SendMessageW(ServerTree, WM_SETREDRAW, TRUE, 0);
+    TreeFilling = false;
+    if (node)
+        for (ServerNode *n = NextNodeInOrder(NULL); n; n = NextNodeInOrder(n))
+            if (n == node) {
+                SelectItem(n);
+                break;
+            }
+    InvalidateRect(ServerTree, NULL, TRUE);
+}
+
+static ServerNode *ItemNode(HTREEITEM item)
+{
+    if (!item)
+        return NULL;
+    TVITEMW tv = {};
+    tv.mask = TVIF_PARAM;
+    tv.hItem = item;
+    if (!SendMessageW(ServerTree, TVM_GETITEMW, 0, (LPARAM)&tv))
+        return NULL;
+    return (ServerNode *)tv.lParam;
+}
+
+ServerNode *SelectedNode(void)
+{
+    if (!ServerTree)
+        return NULL;
+    return ItemNode((HTREEITEM)SendMessageW(ServerTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+/* The folder's open state in the model and in its image. */
+static void SetFolderExpanded(ServerNode *node, bool expanded)
+{
+    node->Expanded = expanded;
+    if (node == PuttySessionsFolder)
+        Settings.PuttySessionsExpanded = expanded;
+    TVITEMW tv = {};
+    tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    tv.hItem = (HTREEITEM)node->TreeItem;
+    tv.iImage = tv.iSelectedImage = expanded ? IMAGE_FOLDER_OPEN : IMAGE_FOLDER;
+    SendMessageW(ServerTree, TVM_SETITEMW, 0, (LPARAM)&tv);
+}
+
+void RevealNode(ServerNode *node)
+{
+    /* TVM_EXPAND raises no expand notification, so the model is
+     * updated here */
+    for (ServerNode *p = node->Parent; p; p = p->Parent)
+        if (p->TreeItem) {
+            SendMessageW(ServerTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)p->TreeItem);
+            SetFolderExpanded(p, true);
+        }
+    SelectItem(node);
+}
+
+void FindNext(bool fromStart)
+{
+    wchar_t text[FIND_TEXT_MAX];
+    text[0] = 0;
+    GetWindowTextW(FindBox, text, FIND_TEXT_MAX);
+    if (!text[0])
+        return;
+    ServerNode *found = FindMatch(fromStart ? NULL : SelectedNode(), text);
+    if (found)
+        RevealNode(found);
+    else
+        MessageBeep(MB_ICONASTERISK);
+}
+
+void StartTreeRename(ServerNode *node)
+{
+    SetFocus(ServerTree);
+    SendMessageW(ServerTree, TVM_EDITLABELW, 0, (LPARAM)node->TreeItem);
+}
+
+static void AddMenuItem(HMENU menu, int id, const wchar_t *label)
+{
+    AppendMenuItemWithHotkey(menu, id, label);
+}
+
+void ShowTreeContextMenu(int x, int y)
+{
+    ServerNode *n = SelectedNode();
+    HMENU menu = CreatePopupMenu();
+    if (n) {
+        if (n->Type == NODE_SERVER)
+            AddMenuItem(menu, CMD_CONNECT, L"연결");
+        else if (n->FirstChild)
+            AddMenuItem(menu, CMD_CONNECT_FOLDER, L"폴더 전체 연결");
+        AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
+    }
+    AddMenuItem(menu, CMD_ADD_SERVER, L"서버 추가…");
+    AddMenuItem(menu, CMD_ADD_FOLDER, L"폴더 추가");
+    if (n) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
+        AddMenuItem(menu, CMD_PROPERTIES,
+                    n->Type == NODE_SERVER && n->IsPuttySession ? L"로그인 정보…" : L"속성…");
+        AddMenuItem(menu, CMD_RENAME, L"이름 바꾸기");
+        AddMenuItem(menu, CMD_DUPLICATE_NODE, L"복제");
+        AddMenuItem(menu, CMD_COPY, L"복사");
+    }
+    AddMenuItem(menu, CMD_PASTE, L"붙여넣기");
+    if (n)
+        AddMenuItem(menu, CMD_DELETE, n->IsPuttySession ? L"저장된 로그인 정보 삭제" : L"삭제");
+    AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
+    AddMenuItem(menu, CMD_SORT_BY_NAME, L"이름순 정렬");
+    AddMenuItem(menu, CMD_BULK_PASSWORD, L"비밀번호 일괄 변경…");
+    if (n && (n == PuttySessionsFolder || n->IsPuttySession))
+        AddMenuItem(menu, CMD_RELOAD_PUTTY_SESSIONS, L"PuTTY 세션 다시 읽기");
+    UpdateMenuStates(menu);
+    BeginModal();
+    TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, MainWindow, NULL);
+    EndModal();
+    DestroyMenu(menu);
+}
+
+/* The item under the cursor at the time of the message, and its hit flags. */
+static HTREEITEM ItemAtMessagePos(UINT *flags)
+{
+    DWORD pos = GetMessagePos();
+    TVHITTESTINFO hit = {};
+    hit.pt.x = (short)LOWORD(pos);
+    hit.pt.y = (short)HIWORD(pos);
+    ScreenToClient(ServerTree, &hit.pt);
+    HTREEITEM item = (HTREEITEM)SendMessageW(ServerTree, TVM_HITTEST, 0, (LPARAM)&hit);
+    if (flags)
+        *flags = hit.flags;
+    return item;
+}
+
+static void OnRightClick(void)
+{
+    HTREEITEM item = ItemAtMessagePos(NULL);
+    if (item)
+        SendMessageW(ServerTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)item);
+    DWORD pos = GetMessagePos();
+    ShowTreeContextMenu((short)LOWORD(pos), (short)HIWORD(pos));
+}
+
+static bool OnDoubleClick(void)
+{
+    UINT flags = 0;
+    if (!ItemAtMessagePos(&flags) || !(flags & (TVHT_ONITEMICON | TVHT_ONITEMLABEL | TVHT_ONITEMSTATEICON)))
+        return false;
+    ServerNode *n = SelectedNode();
+    if (!n || n->Type != NODE_SERVER)
+        return false;
+    OpenSession(n);
+    return true;
+}
+
+static int KeyCommand(WORD key)
+{
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    switch (key) {
+    case VK_INSERT:
+        return CMD_ADD_SERVER;
+    case VK_DELETE:
+        return CMD_DELETE;
+    case VK_F2:
+        return CMD_RENAME;
+    case VK_F3:
+        return CMD_FIND_NEXT;
+    case 'C':
+        return ctrl ? CMD_COPY : 0;
+    case 'V':
+        return ctrl ? CMD_PASTE : 0;
+    case 'F':
+        return ctrl ? CMD_FIND : 0;
+    }
+    return 0;
+}
+
+static bool OnEndLabelEdit(NMTVDISPINFOW *info)
+{
+    if (GetForegroundWindow() == MainWindow)
+        SetHotkeysActive(true);
+    ServerNode *n = (ServerNode *)info->item.lParam;
+    if (!n || !info->item.pszText || !info->item.pszText[0])
+        return false;
+    StrAssign(&n->DisplayName, info->item.pszText);
+    ConfigSaveOrWarn();
+    return true;
+}
+
+static void BeginDrag(NMTREEVIEWW *nm)
+{
+    ServerNode *n = (ServerNode *)nm->itemNew.lParam;
+    if (!n || n == PuttySessionsFolder)
+        return;
+    DragNode = n;
+    DragImage = (HIMAGELIST)SendMessageW(ServerTree, TVM_CREATEDRAGIMAGE, 0, (LPARAM)nm->itemNew.hItem);
+    if (DragImage) {
+        ImageList_BeginDrag(DragImage, 0, 0, 0);
+        ImageList_DragEnter(ServerTree, nm->ptDrag.x, nm->ptDrag.y);
+    }
+    Dragging = true;
+    SetHotkeysActive(false);
+    SetCapture(MainWindow);
+}
+
+static bool HandleTreeNotify(NMHDR *header, LRESULT *result)
+{
+    switch (header->code) {
+    case TVN_ITEMEXPANDEDW: {
+        NMTREEVIEWW *nm = (NMTREEVIEWW *)header;
+        ServerNode *n = (ServerNode *)nm->itemNew.lParam;
+        if (!TreeFilling && n)
+            SetFolderExpanded(n, (nm->action & TVE_EXPAND) != 0);
+        return false;
+    }
+    case TVN_BEGINDRAGW:
+        BeginDrag((NMTREEVIEWW *)header);
+        return false;
+    case TVN_BEGINLABELEDITW: {
+        ServerNode *n = (ServerNode *)((NMTVDISPINFOW *)header)->item.lParam;
+        bool allowed = n && !n->IsPuttySession;
+        if (allowed)
+            SetHotkeysActive(false);
+        *result = allowed ? 0 : 1;
+        return true;
+    }
+    case TVN_ENDLABELEDITW:
+        *result = OnEndLabelEdit((NMTVDISPINFOW *)header);
+        return true;
+    case TVN_KEYDOWN: {
+        int command = KeyCommand(((NMTVKEYDOWN *)header)->wVKey);
+        if (command)
+            ExecuteCommand(command);
+        *result = command != 0;
+        return true;
+    }
+    case NM_RCLICK:
+        OnRightClick();
+        *result = 1;
+        return true;
+    case NM_RETURN: {
+        ServerNode *n = SelectedNode();
+        if (n && n->Type == NODE_SERVER)
+            OpenSession(n);
+        *result = 1;
+        return true;
+    }
+    case NM_DBLCLK:
+        if (!OnDoubleClick())
+            return false;
+        *result = 1;
         return true;
     }
     return false;
 }
 
-void RefillTree(ServerNode *)
+/* The special-key button's drop-down under the button. */
+static void SpecialKeyDropDown(NMTOOLBARW *nm)
 {
+    HMENU menu = BuildSpecialKeysMenu();
+    RECT r = {};
+    SendMessageW(Toolbar, TB_GETRECT, nm->iItem, (LPARAM)&r);
+    MapWindowPoints(Toolbar, NULL, (POINT *)&r, 2);
+    BeginModal();
+    TrackPopupMenu(menu, 0, r.left, r.bottom, 0, MainWindow, NULL);
+    EndModal();
+    DestroyMenu(menu);
 }
 
-ServerNode *SelectedNode(void)
+bool HandleNotify(NMHDR *header, LRESULT *result)
 {
-    return NULL;
-}
-
-void FindNext(bool)
-{
+    if (header->hwndFrom == Toolbar && Toolbar && header->code == TBN_DROPDOWN) {
+        SpecialKeyDropDown((NMTOOLBARW *)header);
+        *result = TBDDRET_DEFAULT;
+        return true;
+    }
+    if (header->hwndFrom == TabControl && header->code == TCN_SELCHANGE) {
+        ActivateSession((int)SendMessageW(TabControl, TCM_GETCURSEL, 0, 0), true);
+        *result = 0;
+        return true;
+    }
+    if (header->hwndFrom == ServerTree && ServerTree)
+        return HandleTreeNotify(header, result);
+    return false;
 }
 
 bool TreeDragging(void)
@@ -45,12 +368,51 @@ HIMAGELIST TreeDragImage(void)
     return DragImage;
 }
 
-void EndTreeDrag(int, int)
+static void EndDrag(bool drop, int x, int y)
 {
+    if (!Dragging)
+        return;
+    ServerNode *node = DragNode;
     Dragging = false;
+    DragNode = NULL;
+    if (DragImage) {
+        ImageList_DragLeave(ServerTree);
+        ImageList_EndDrag();
+        ImageList_Destroy(DragImage);
+        DragImage = NULL;
+    }
+    SendMessageW(ServerTree, TVM_SELECTITEM, TVGN_DROPHILITE, 0);
+    if (GetCapture() == MainWindow)
+        ReleaseCapture();
+    if (GetForegroundWindow() == MainWindow)
+        SetHotkeysActive(true);
+    if (!drop || !node)
+        return;
+    TVHITTESTINFO hit = {};
+    hit.pt.x = x;
+    hit.pt.y = y;
+    MapWindowPoints(MainWindow, ServerTree, &hit.pt, 1);
+    RECT client;
+    GetClientRect(ServerTree, &client);
+    if (!PtInRect(&client, hit.pt))
+        return;
+    HTREEITEM item = (HTREEITEM)SendMessageW(ServerTree, TVM_HITTEST, 0, (LPARAM)&hit);
+    ServerNode *target = ItemNode(item);
+    if (item && !target)
+        return;
+    ServerNode *placed = DropNode(node, target, GetKeyState(VK_CONTROL) < 0);
+    if (!placed)
+        return;
+    RefillTree(placed);
+    ConfigSaveOrWarn();
+}
+
+void EndTreeDrag(int x, int y)
+{
+    EndDrag(true, x, y);
 }
 
 void CancelTreeDrag(void)
 {
-    Dragging = false;
+    EndDrag(false, 0, 0);
 }
