@@ -104,7 +104,8 @@ bool KestrumProcess::Start(const std::string &folder)
     return WaitFor([&] {
         std::vector<HWND> w = TopWindows(Info.dwProcessId, L"KestrumMain");
         Main = w.empty() ? NULL : w[0];
-        return Main != NULL;
+        /* visible only once its children exist and start-up is past */
+        return Main != NULL && IsWindowVisible(Main);
     });
 }
 

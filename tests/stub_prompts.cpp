@@ -14,6 +14,7 @@ int StubMessageCount;
 UINT StubMessageFlags;
 wchar_t StubMessageText[1026];
 int StubMessageAnswer = IDOK;
+int (*StubMessageHook)(UINT flags, const wchar_t *text);
 const wchar_t *StubInputAnswer;
 wchar_t StubInputInitial[300];
 const wchar_t *StubChosenFile;
@@ -21,6 +22,7 @@ int StubPropertiesMode = -1;
 bool StubPropertiesAnswer;
 void (*StubPropertiesEdit)(ServerNode *node);
 int StubLaunchCount;
+ServerNode *StubBulkFolder;
 
 void StubPromptsReset(void)
 {
@@ -28,6 +30,7 @@ void StubPromptsReset(void)
     StubMessageFlags = 0;
     StubMessageText[0] = 0;
     StubMessageAnswer = IDOK;
+    StubMessageHook = NULL;
     StubInputAnswer = NULL;
     StubInputInitial[0] = 0;
     StubChosenFile = NULL;
@@ -35,6 +38,7 @@ void StubPromptsReset(void)
     StubPropertiesAnswer = false;
     StubPropertiesEdit = NULL;
     StubLaunchCount = 0;
+    StubBulkFolder = NULL;
 }
 
 int ShowMessage(HWND, UINT flags, const wchar_t *format, ...)
@@ -45,7 +49,7 @@ int ShowMessage(HWND, UINT flags, const wchar_t *format, ...)
     va_end(ap);
     StubMessageFlags = flags;
     StubMessageCount++;
-    return StubMessageAnswer;
+    return StubMessageHook ? StubMessageHook(flags, StubMessageText) : StubMessageAnswer;
 }
 
 bool ChooseFile(HWND, bool, const wchar_t *, const wchar_t *, wchar_t *path, int size)
@@ -81,8 +85,7 @@ bool ShowQuickConnectDialog(void) { return Launched(); }
 void ShowSendScriptDialog(void) { Launched(); }
 bool ShowHotkeysDialog(void) { return Launched(); }
 HWND ChooseWindowToAttach(void) { Launched(); return NULL; }
-void ShowBulkPasswordDialog(ServerNode *) { Launched(); }
+void ShowBulkPasswordDialog(ServerNode *folder) { StubBulkFolder = folder; Launched(); }
 void ExportTreeCommand(void) { Launched(); }
 void ImportTreeCommand(void) { Launched(); }
-void ImportMtputtyCommand(void) { Launched(); }
 void ConnectQuickBox(void) { Launched(); }

@@ -13,6 +13,9 @@ extern int StubMessageCount;
 extern UINT StubMessageFlags;
 extern wchar_t StubMessageText[1026];
 extern int StubMessageAnswer;
+/* When set, answers each message box in place of StubMessageAnswer:
+ * for commands that ask more than one question. */
+extern int (*StubMessageHook)(UINT flags, const wchar_t *text);
 
 /* InputDialog gives a copy of this, or null (Cancel) when it is null. */
 extern const wchar_t *StubInputAnswer;
@@ -26,6 +29,8 @@ extern bool StubPropertiesAnswer;
 extern void (*StubPropertiesEdit)(ServerNode *node);
 /* How often each launcher without an answer ran. */
 extern int StubLaunchCount;
+/* The folder the bulk password change was last opened for. */
+extern ServerNode *StubBulkFolder;
 
 /* Back to the defaults: OK to messages, Cancel everywhere else. */
 void StubPromptsReset(void);

@@ -397,7 +397,8 @@ TEST_F(Commands, EnterAndDoubleClickConnectServers)
     /* a double-click on the label of a server, with the cursor there */
     Select(www1);
     RECT r;
-    *(HTREEITEM *)&r = (HTREEITEM)www1->TreeItem;
+    HTREEITEM item = (HTREEITEM)www1->TreeItem;
+    memcpy(&r, &item, sizeof item);
     SendMessageW(ServerTree, TVM_GETITEMRECT, TRUE, (LPARAM)&r);
     POINT pt = { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
     ClientToScreen(ServerTree, &pt);
@@ -501,7 +502,7 @@ TEST_F(Commands, MirroredSystemCommandsReachPutty)
     ExecuteCommand(CMD_SPECIAL_KEY_FIRST + 37);         /* past the table: ignored */
     ExecuteCommand(CMD_PUTTY_SYSMENU_FIRST + count - 1);
     Pump();
-    EXPECT_EQ(SystemCommands, std::vector<WPARAM>{ SystemMenuMirror[count - 1] });
+    EXPECT_EQ(SystemCommands, std::vector<WPARAM>{ (WPARAM)SystemMenuMirror[count - 1] });
 
     /* reconnecting an attached window only explains why not */
     ExecuteCommand(CMD_RECONNECT);

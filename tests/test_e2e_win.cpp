@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "../resources/resource.h"
 #include "../ui/commands/command_ids.h"
 #include "program_util.h"
 #include "test_util.h"
@@ -152,6 +153,21 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     EXPECT_TRUE(WaitFor([&] { return Marker("marker-auto") == "ac-auto\n"; }, 15000)) << Marker("marker-auto");
     EXPECT_TRUE(WaitFor([&] { return Marker("marker-typed") == "typed\n"; }, 15000)) << Marker("marker-typed");
     SaveWindowShot(k.Main, "e2e-logged-in");
+
+    /* the send-script dialog reaches every open session */
+    DeleteFileW(WText(home + "\\marker-all"));
+    PostMessageW(k.Main, WM_COMMAND, CMD_SEND_SCRIPT, 0);
+    HWND send = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> boxes = TopWindows(k.Info.dwProcessId, L"#32770");
+        send = boxes.empty() ? NULL : boxes[0];
+        return send != NULL;
+    }));
+    SetDlgItemTextW(send, IDC_SEND_TEXT, L"echo sent >> marker-all{ENTER}");
+    SendMessageW(GetDlgItem(send, IDC_SEND_ALL), BM_CLICK, 0, 0);
+    SaveWindowShot(send, "e2e-send-script");
+    PostMessageW(send, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return Marker("marker-all") == "sent\nsent\n"; }, 15000)) << Marker("marker-all");
 
     /* both PuTTYs end with Kestrum; the next start logs in again */
     PostMessageW(k.Main, WM_CLOSE, 0, 0);

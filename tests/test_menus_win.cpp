@@ -154,7 +154,7 @@ static void CALLBACK InspectOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
                 break;
             }
         GetWindowRect(popup, &Seen.rect);
-        Seen.modal = ModalCount;
+        Seen.modal = ModalDepth;
         if (Seen.shot)
             SaveWindowShot(Seen.shotWindow ? Seen.shotWindow : popup, Seen.shot);
     }
@@ -465,7 +465,7 @@ TEST_F(Menus, TabContextMenuTracked)
     WhileOpen([&] { ShowTabContextMenu(x, y); }, "menu-tabs-no-session");
     EXPECT_EQ(Seen.items, "도구 모음 보이기\tCtrl+Shift+T=40036");
     EXPECT_EQ(Seen.modal, 1);           /* hotkeys off while it is open */
-    EXPECT_EQ(ModalCount, 0);
+    EXPECT_EQ(ModalDepth, 0);
     Settings.HideToolbar = 0;
     LayoutMainWindow();
 
@@ -505,7 +505,7 @@ TEST_F(Menus, PuttyMenuOverTheHostWindow)
     EXPECT_EQ(Seen.rect.left, host.left + ScaleForDpi(8));
     EXPECT_EQ(Seen.rect.top, host.top + ScaleForDpi(8));
     EXPECT_EQ(Seen.modal, 1);
-    EXPECT_EQ(ModalCount, 0);
+    EXPECT_EQ(ModalDepth, 0);
 }
 
 TEST_F(Menus, HiddenBarAndTabPosition)

@@ -39,13 +39,19 @@ void Press(WORD vk, WORD modifier = 0)
     Sleep(150);
 }
 
-void Mouse(DWORD flags, POINT pt)
+INPUT MouseInput(DWORD flags, POINT pt)
 {
     INPUT in = {};
     in.type = INPUT_MOUSE;
     in.mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
     in.mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    return in;
+}
+
+void Mouse(DWORD flags, POINT pt)
+{
+    INPUT in = MouseInput(flags | MOUSEEVENTF_MOVE, pt);
     SendInput(1, &in, sizeof in);
     Sleep(60);
 }
@@ -80,11 +86,17 @@ struct TreeProgram : ::testing::Test {
     }
     void TearDown() override
     {
-        if (k.Main && IsWindow(k.Main)) {
-            PostMessageW(k.Main, WM_CLOSE, 0, 0);
+        if (!k.Main || !IsWindow(k.Main))
+            return;
+        PostMessageW(k.Main, WM_CLOSE, 0, 0);
+        /* open sessions make it ask first */
+        WaitFor([&] {
+            return WaitForSingleObject(k.Info.hProcess, 0) == WAIT_OBJECT_0 ||
+                   !TopWindows(k.Info.dwProcessId, L"#32770").empty();
+        }, 10000);
+        if (WaitForSingleObject(k.Info.hProcess, 0) != WAIT_OBJECT_0)
             k.Answer(IDYES);
-            k.WaitExit();
-        }
+        k.WaitExit();
     }
     /* A point on the label of the visible row (0 at the top) at depth. */
     POINT Row(int row, int depth)
@@ -98,11 +110,13 @@ struct TreeProgram : ::testing::Test {
     void Click(POINT pt, bool twice = false)
     {
         Mouse(0, pt);
-        for (int i = 0; i < (twice ? 2 : 1); i++) {
-            Mouse(MOUSEEVENTF_LEFTDOWN, pt);
-            Mouse(MOUSEEVENTF_LEFTUP, pt);
-        }
-        Sleep(200);
+        /* one batch, so that a busy machine cannot stretch a double-click */
+        INPUT in[4];
+        int n = twice ? 4 : 2;
+        for (int i = 0; i < n; i++)
+            in[i] = MouseInput(i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN, pt);
+        SendInput(n, in, sizeof in[0]);
+        Sleep(300);
     }
     void Drag(POINT from, POINT to)
     {
@@ -199,4 +213,32 @@ TEST_F(TreeProgram, ConnectByDoubleClickAndEnter)
         return h.size() == 2 && EmbeddedIn(h[0]) && EmbeddedIn(h[1]);
     }));
     SaveWindowShot(k.Main, "tree-connected");
+}
+
+TEST_F(TreeProgram, HotkeysRunCommandsOnlyWithoutModal)
+{
+    Click(Row(0, 0));
+    ASSERT_TRUE(IsWindowVisible(tree));
+    /* Ctrl+Shift+B: the tree pane, even with the focus in the tree */
+    Key(VK_CONTROL, false);
+    Press('B', VK_SHIFT);
+    Key(VK_CONTROL, true);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(tree); }, 3000));
+
+    /* with a message box open the key does nothing */
+    PostMessageW(k.Main, WM_COMMAND, CMD_ABOUT, 0);
+    ASSERT_TRUE(WaitFor([&] { return !TopWindows(k.Info.dwProcessId, L"#32770").empty(); }, 5000));
+    Key(VK_CONTROL, false);
+    Press('B', VK_SHIFT);
+    Key(VK_CONTROL, true);
+    Sleep(500);
+    EXPECT_FALSE(IsWindowVisible(tree));
+    EXPECT_NE(k.Answer(IDOK).find("Kestrum 1.0.0"), std::string::npos);
+
+    SetForegroundWindow(k.Main);
+    Sleep(300);
+    Key(VK_CONTROL, false);
+    Press('B', VK_SHIFT);
+    Key(VK_CONTROL, true);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(tree); }, 3000));
 }

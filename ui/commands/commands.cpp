@@ -285,8 +285,10 @@ static void PuttyMenu(void)
         ServerNode *n = SelectedNode();
         if (!n || !n->TreeItem)
             return;
+        /* TVM_GETITEMRECT takes the item in the rectangle it fills */
         RECT r;
-        *(HTREEITEM *)&r = (HTREEITEM)n->TreeItem;
+        HTREEITEM item = (HTREEITEM)n->TreeItem;
+        MemCopy(&r, &item, sizeof item);
         if (!SendMessageW(ServerTree, TVM_GETITEMRECT, TRUE, (LPARAM)&r))
             return;
         POINT pt = { r.left, r.bottom };

@@ -1,12 +1,19 @@
 /*
- * launchers.cpp: the dialogs that are not built yet open nothing and
- * report Cancel.
+ * launchers.cpp: the modal entry points of the dialogs.  Those not built
+ * yet open nothing and report Cancel.
  */
 #include "launchers.h"
 
-bool ShowServerProperties(ServerNode *, int)
+#include "../../resources/resource.h"
+#include "../../sessions/send_script.h"
+#include "../hotkeys/hotkey_dialog.h"
+#include "dialog_util.h"
+#include "server_properties.h"
+
+bool ShowServerProperties(ServerNode *node, int mode)
 {
-    return false;
+    ServerPropertiesRequest request = { node, mode == PROPS_NEW };
+    return RunModalDialog(IDD_SERVER_PROPERTIES, ServerPropertiesProc, (LPARAM)&request) == IDOK;
 }
 
 bool ShowSettingsDialog(void)
@@ -21,11 +28,12 @@ bool ShowQuickConnectDialog(void)
 
 void ShowSendScriptDialog(void)
 {
+    RunModalDialog(IDD_SEND_SCRIPT, SendScriptProc, 0);
 }
 
 bool ShowHotkeysDialog(void)
 {
-    return false;
+    return RunModalDialog(IDD_HOTKEYS, HotkeyDialogProc, 0) == IDOK;
 }
 
 HWND ChooseWindowToAttach(void)
@@ -42,10 +50,6 @@ void ExportTreeCommand(void)
 }
 
 void ImportTreeCommand(void)
-{
-}
-
-void ImportMtputtyCommand(void)
 {
 }
 

@@ -7,12 +7,13 @@
 
 #include <windows.h>
 
+#include "properties_rules.h"
+
 struct ServerNode;
 
-/* How the server properties dialog shows its node. */
-enum { PROPS_EDIT = 0, PROPS_NEW, PROPS_SAVED_SESSION };
-
-/* Template 200 on node; true on OK, and only then is node changed. */
+/* Template 200 on node; true on OK, and only then is node changed.
+ * mode is PROPS_NEW for a server not yet in the tree; a saved-session
+ * node shows as one whatever the mode. */
 bool ShowServerProperties(ServerNode *node, int mode);
 /* Template 201; true on OK. */
 bool ShowSettingsDialog(void);

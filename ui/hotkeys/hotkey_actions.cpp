@@ -34,3 +34,52 @@ const HotkeyAction HotkeyActions[HOTKEY_COUNT] = {
     { L"ksToggleMenu", L"메뉴 표시줄 보이기/숨기기", CMD_TOGGLE_MENU, 0x604D },
     { L"ksSysMenu", L"PuTTY 시스템 메뉴", CMD_PUTTY_MENU, 0x005D },
 };
+
+/* RegisterHotKey's and the hotkey control's modifier bits; <windows.h>
+ * stays out of this module. */
+enum { MOD_ALT_BIT = 1, MOD_CONTROL_BIT = 2, MOD_SHIFT_BIT = 4 };
+enum { HKF_SHIFT = 1, HKF_CONTROL = 2, HKF_ALT = 4 };
+enum { VKEY_F1 = 0x70, VKEY_F24 = 0x87, VKEY_APPS = 0x5D };
+
+unsigned HotkeyModifiers(int value)
+{
+    return (value & HK_SHIFT ? MOD_SHIFT_BIT : 0) | (value & HK_CTRL ? MOD_CONTROL_BIT : 0) |
+           (value & HK_ALT ? MOD_ALT_BIT : 0);
+}
+
+int HotkeyFromControl(unsigned word)
+{
+    int key = word & 0xFF, flags = (word >> 8) & 0xFF;
+    if (!key)
+        return 0;
+    return key | (flags & HKF_SHIFT ? HK_SHIFT : 0) | (flags & HKF_CONTROL ? HK_CTRL : 0) |
+           (flags & HKF_ALT ? HK_ALT : 0);
+}
+
+unsigned HotkeyToControl(int value)
+{
+    unsigned flags = (value & HK_SHIFT ? HKF_SHIFT : 0) | (value & HK_CTRL ? HKF_CONTROL : 0) |
+                     (value & HK_ALT ? HKF_ALT : 0);
+    return (value & 0xFF) | flags << 8;
+}
+
+bool HotkeyRefused(int value)
+{
+    int key = value & 0xFF;
+    if (!value || value & (HK_CTRL | HK_ALT))
+        return false;
+    return !(key >= VKEY_F1 && key <= VKEY_F24) && key != VKEY_APPS;
+}
+
+int AssignHotkey(int values[HOTKEY_COUNT], int row, int value)
+{
+    int lost = -1;
+    if (value)
+        for (int i = 0; i < HOTKEY_COUNT; i++)
+            if (i != row && values[i] == value) {
+                values[i] = 0;
+                lost = i;
+            }
+    values[row] = value;
+    return lost;
+}

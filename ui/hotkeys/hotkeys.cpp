@@ -10,33 +10,41 @@
 #include "../tree/tree_view.h"
 #include "hotkey_actions.h"
 
-int ModalCount;
+int ModalDepth;
+bool HotkeysActive;
 
 void SetHotkeysActive(bool on)
 {
     if (!MainWindow)
         return;
-    if (ModalCount > 0 || TreeDragging())
+    if (on && (ModalDepth > 0 || TreeDragging()))
         on = false;
+    if (on == HotkeysActive)
+        return;
     for (int i = 0; i < HOTKEY_COUNT; i++) {
-        UnregisterHotKey(MainWindow, HOTKEY_ID_BASE + i);
         int value = Settings.Hotkeys[i];
-        if (!on || !(value & 0xFF))
-            continue;
-        UINT mods = (value & HK_SHIFT ? MOD_SHIFT : 0) | (value & HK_CTRL ? MOD_CONTROL : 0) |
-                    (value & HK_ALT ? MOD_ALT : 0);
-        RegisterHotKey(MainWindow, HOTKEY_ID_BASE + i, mods, value & 0xFF);
+        if (on) {
+            if (value & 0xFF)
+                RegisterHotKey(MainWindow, HOTKEY_ID_BASE + i, HotkeyModifiers(value), value & 0xFF);
+        } else {
+            /* by id, whatever the value says now: values changed while
+             * registered must not leave their old key behind */
+            UnregisterHotKey(MainWindow, HOTKEY_ID_BASE + i);
+        }
     }
+    HotkeysActive = on;
 }
 
 void BeginModal(void)
 {
-    if (ModalCount++ == 0)
-        SetHotkeysActive(false);
+    ModalDepth++;
+    SetHotkeysActive(false);
 }
 
 void EndModal(void)
 {
-    if (ModalCount > 0 && --ModalCount == 0 && GetForegroundWindow() == MainWindow)
+    if (ModalDepth > 0)
+        ModalDepth--;
+    if (ModalDepth == 0 && GetForegroundWindow() == MainWindow)
         SetHotkeysActive(true);
 }

@@ -6,9 +6,12 @@
 #define KESTRUM_UI_HOTKEYS_HOTKEYS_H
 
 /* Above zero while a dialog, message box or popup menu of ours is up. */
-extern int ModalCount;
+extern int ModalDepth;
+/* Whether the hotkeys are registered now. */
+extern bool HotkeysActive;
 
-/* The bracket around every modal element. */
+/* The bracket around every modal element: off at the first, on again
+ * after the last when the main window is in front. */
 void BeginModal(void);
 void EndModal(void);
 

@@ -111,7 +111,7 @@ static void OnTimer(void)
     DWORD now = GetTickCount();
     if (now - LastFocusCheck > 250) {
         LastFocusCheck = now;
-        if (GetForegroundWindow() == MainWindow && ModalCount == 0)
+        if (GetForegroundWindow() == MainWindow && ModalDepth == 0)
             FollowFocus();
     }
 }
@@ -340,7 +340,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         SetHotkeysActive(false);
         return 0;
     case WM_EXITMENULOOP:
-        if (ModalCount == 0 && GetForegroundWindow() == MainWindow)
+        if (ModalDepth == 0 && GetForegroundWindow() == MainWindow)
             SetHotkeysActive(true);
         return 0;
     case WM_CAPTURECHANGED:
@@ -349,7 +349,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         SplitterDrag = 0;
         return 0;
     case WM_HOTKEY:
-        if (wParam >= HOTKEY_ID_BASE && wParam < HOTKEY_ID_BASE + HOTKEY_COUNT && ModalCount == 0)
+        if (wParam >= HOTKEY_ID_BASE && wParam < HOTKEY_ID_BASE + HOTKEY_COUNT && ModalDepth == 0)
             ExecuteCommand(HotkeyActions[wParam - HOTKEY_ID_BASE].Command);
         return 0;
     case WM_APP_RESTORE_FOCUS:
