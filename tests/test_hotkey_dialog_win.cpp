@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <stdlib.h>
+
 #include <string>
 
 #include "../config/settings.h"
@@ -97,7 +99,15 @@ TEST_F(HotkeyDialog, ShowsActionsAndMovesKeys)
     EXPECT_EQ(RowText(0, 1), "Ctrl+Tab");
     EXPECT_EQ(RowText(27, 1), "Menu 키");
     EXPECT_EQ(RowText(ROW_SETTINGS, 1), "(없음)");
-    SaveWindowShot(dialog, "dialog-204-hotkeys");
+    if (getenv("KESTRUM_SHOTS")) {
+        ShowWindow(dialog, SW_SHOW);
+        UpdateWindow(dialog);
+        MSG m;
+        for (int i = 0; i < 20; i++, Sleep(20))
+            while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
+                DispatchMessageW(&m);
+        SaveWindowShot(dialog, "dialog-204-hotkeys");
+    }
 
     /* choosing a row puts its key into the key box */
     SelectRow(ROW_TOOLBAR);
