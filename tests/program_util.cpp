@@ -118,9 +118,10 @@ std::string KestrumProcess::Answer(int button, const char *shot)
             return box != NULL;
         }))
         return "<no message box>";
+    /* the box is found before its text is set */
     wchar_t text[1024];
     text[0] = 0;
-    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    WaitFor([&] { return GetDlgItemTextW(box, 0xFFFF, text, 1024) > 0; }, 5000);
     if (shot)
         SaveWindowShot(box, shot);
     PostMessageW(box, WM_COMMAND, button, 0);

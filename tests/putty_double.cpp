@@ -282,6 +282,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
         i++;
     }
 
+    /* for sessions that carry no extra arguments, such as quick connect */
+    static wchar_t envLog[MAX_PATH];
+    DWORD envLength = GetEnvironmentVariableW(L"KESTRUM_DOUBLE_LOG", envLog, MAX_PATH);
+    if (!LogPath && envLength > 0 && envLength < MAX_PATH)
+        LogPath = envLog;
     LogWide("cmdline ", GetCommandLineW());
     if (pwfile)
         LogPasswordFile(pwfile);

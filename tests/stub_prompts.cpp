@@ -22,6 +22,7 @@ int StubPropertiesMode = -1;
 bool StubPropertiesAnswer;
 void (*StubPropertiesEdit)(ServerNode *node);
 int StubLaunchCount;
+int StubSettingsCount;
 ServerNode *StubBulkFolder;
 
 void StubPromptsReset(void)
@@ -38,6 +39,7 @@ void StubPromptsReset(void)
     StubPropertiesAnswer = false;
     StubPropertiesEdit = NULL;
     StubLaunchCount = 0;
+    StubSettingsCount = 0;
     StubBulkFolder = NULL;
 }
 
@@ -80,12 +82,9 @@ static bool Launched(void)
     return false;
 }
 
-bool ShowSettingsDialog(void) { return Launched(); }
+bool ShowSettingsDialog(void) { StubSettingsCount++; return Launched(); }
 bool ShowQuickConnectDialog(void) { return Launched(); }
 void ShowSendScriptDialog(void) { Launched(); }
 bool ShowHotkeysDialog(void) { return Launched(); }
 HWND ChooseWindowToAttach(void) { Launched(); return NULL; }
 void ShowBulkPasswordDialog(ServerNode *folder) { StubBulkFolder = folder; Launched(); }
-void ExportTreeCommand(void) { Launched(); }
-void ImportTreeCommand(void) { Launched(); }
-void ConnectQuickBox(void) { Launched(); }

@@ -29,6 +29,8 @@ extern bool StubPropertiesAnswer;
 extern void (*StubPropertiesEdit)(ServerNode *node);
 /* How often each launcher without an answer ran. */
 extern int StubLaunchCount;
+/* How often the settings dialog was opened; StubLaunchCount counts it too. */
+extern int StubSettingsCount;
 /* The folder the bulk password change was last opened for. */
 extern ServerNode *StubBulkFolder;
 

@@ -477,7 +477,9 @@ TEST_F(Commands, MirroredSystemCommandsReachPutty)
     wc.lpfnWndProc = StandInProc;
     wc.hInstance = GetModuleHandleW(NULL);
     wc.lpszClassName = L"PuTTY";
-    RegisterClassW(&wc);
+    /* another suite may have left a class of that name behind */
+    UnregisterClassW(L"PuTTY", GetModuleHandleW(NULL));
+    ASSERT_TRUE(RegisterClassW(&wc));
     HWND putty = CreateWindowExW(0, L"PuTTY", L"stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
                                  NULL, NULL, GetModuleHandleW(NULL), NULL);
     HMENU sys = GetSystemMenu(putty, FALSE);
@@ -510,6 +512,7 @@ TEST_F(Commands, MirroredSystemCommandsReachPutty)
     /* never with terminate: the window's process is this one */
     CloseSession(s, false);
     DestroyWindow(putty);
+    UnregisterClassW(L"PuTTY", GetModuleHandleW(NULL));
 }
 
 TEST_F(Commands, ViewTogglesWriteNothingUntilTheNextSave)

@@ -161,7 +161,8 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     ASSERT_TRUE(WaitFor([&] {
         std::vector<HWND> boxes = TopWindows(k.Info.dwProcessId, L"#32770");
         send = boxes.empty() ? NULL : boxes[0];
-        return send != NULL;
+        /* shown once it has filled in the remembered text */
+        return send != NULL && IsWindowVisible(send);
     }));
     SetDlgItemTextW(send, IDC_SEND_TEXT, L"echo sent >> marker-all{ENTER}");
     SendMessageW(GetDlgItem(send, IDC_SEND_ALL), BM_CLICK, 0, 0);
@@ -230,4 +231,142 @@ TEST_F(EndToEnd, LostConnectionReconnects)
         << listText();
     SaveWindowShot(k.Main, "e2e-reconnect");
     EXPECT_TRUE(WaitFor([&] { return Logins() >= before + 2; }, 20000)) << ServerLog();
+}
+
+/* Characters posted to a PuTTY window as Kestrum's key player posts them. */
+static void PostChars(HWND w, const char *text)
+{
+    for (const char *c = text; *c; c++)
+        PostMessageW(w, WM_CHAR, (WPARAM)(unsigned char)*c, 1);
+}
+
+TEST_F(EndToEnd, DetachedAndAttachedWindowsKeepWorking)
+{
+    DeleteFileW(WText(home + "\\marker-detached"));
+    DeleteFileW(WText(home + "\\marker-attached"));
+    std::string servers = Server("떼기", "{E2E00000-0000-0000-0000-000000000006}", 0, "");
+    std::string open = "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000006}\"/>";
+    ASSERT_TRUE(WriteBytes(WText(dir.path + "\\kestrum.xml"), Config(servers, open)));
+    int before = Logins();
+    KestrumProcess k;
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
+    std::vector<HWND> hosts;
+    ASSERT_TRUE(WaitFor([&] {
+        hosts = k.Hosts();
+        return hosts.size() == 1 && EmbeddedIn(hosts[0]);
+    }, 20000));
+    HWND detached = EmbeddedIn(hosts[0]);
+    DWORD detachedPid = 0;
+    GetWindowThreadProcessId(detached, &detachedPid);
+    ASSERT_TRUE(WaitFor([&] { return Logins() >= before + 1; }, 20000)) << ServerLog();
+
+    /* detached: a framed top-level window again, its connection still up */
+    PostMessageW(k.Main, WM_COMMAND, CMD_DETACH, 0);
+    ASSERT_TRUE(WaitFor([&] {
+        return k.Hosts().empty() && GetParent(detached) == NULL && IsWindowVisible(detached);
+    }, 10000));
+    EXPECT_EQ(GetWindowLongW(detached, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    Sleep(300);
+    SaveWindowShot(detached, "e2e-detached-putty");
+    PostChars(detached, "echo detached > marker-detached\r");
+    EXPECT_TRUE(WaitFor([&] { return Marker("marker-detached") == "detached\n"; }, 15000))
+        << Marker("marker-detached");
+
+    /* a PuTTY the user started outside logs in on its own */
+    WText pwfile(dir.path + "\\outside-pw");
+    ASSERT_TRUE(WriteBytes(pwfile, Password));
+    int outsideBefore = Logins();
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<wchar_t> line(WText("\"" + putty + "\" -ssh -P 2222 -l " + User + " -pwfile \"" +
+                                    U8(pwfile) + "\" -hostkey " + hostkey + " 127.0.0.1").chars);
+    ASSERT_TRUE(CreateProcessW(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &pi));
+    HWND outside = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> w = TopWindows(pi.dwProcessId, L"PuTTY");
+        outside = w.empty() ? NULL : w[0];
+        return outside && IsWindowVisible(outside);
+    }, 20000));
+    ASSERT_TRUE(WaitFor([&] { return Logins() >= outsideBefore + 1; }, 20000)) << ServerLog();
+    DeleteFileW(pwfile);
+
+    /* both free PuTTYs are offered (their titles may be alike: the entry's
+     * data, a number, tells them apart); the outside one is taken in */
+    PostMessageW(k.Main, WM_COMMAND, CMD_ATTACH_WINDOWS, 0);
+    HWND dialog = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> boxes = TopWindows(k.Info.dwProcessId, L"#32770");
+        dialog = boxes.empty() ? NULL : boxes[0];
+        return dialog != NULL && IsWindowVisible(dialog);
+    }));
+    HWND list = GetDlgItem(dialog, IDC_ATTACH_LIST);
+    int count = (int)SendMessageW(list, LB_GETCOUNT, 0, 0), index = -1;
+    bool offersDetached = false;
+    for (int i = 0; i < count; i++) {
+        HWND w = (HWND)SendMessageW(list, LB_GETITEMDATA, i, 0);
+        if (w == outside)
+            index = i;
+        offersDetached |= w == detached;
+    }
+    EXPECT_TRUE(offersDetached);
+    ASSERT_GE(index, 0) << count;
+    SendMessageW(list, LB_SETCURSEL, index, 0);
+    SaveWindowShot(dialog, "e2e-attach-dialog");
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] {
+        hosts = k.Hosts();
+        return hosts.size() == 1 && EmbeddedIn(hosts[0]) == outside;
+    }, 10000));
+    /* PuTTY puts its frame back on every resize; the fit keeps that
+     * frame outside the clip window, so only the terminal and its scroll
+     * bar show */
+    RECT clip, client, frame;
+    EXPECT_TRUE(WaitFor([&] {
+        GetClientRect(GetParent(outside), &clip);
+        GetClientRect(outside, &client);
+        GetWindowRect(outside, &frame);
+        MapWindowPoints(GetParent(outside), NULL, (POINT *)&clip, 2);
+        MapWindowPoints(outside, NULL, (POINT *)&client, 2);
+        return client.left == clip.left && client.top == clip.top && client.bottom == clip.bottom &&
+               client.right <= clip.right && frame.right >= clip.right;
+    }, 5000)) << clip.left << "," << clip.top << "," << clip.right << "," << clip.bottom << " client "
+              << client.left << "," << client.top << "," << client.right << "," << client.bottom << " frame "
+              << frame.left << "," << frame.top << "," << frame.right << "," << frame.bottom << " style "
+              << std::hex << GetWindowLongW(outside, GWL_STYLE);
+
+    /* Kestrum types into it: the send-script dialog to the active session */
+    PostMessageW(k.Main, WM_COMMAND, CMD_SEND_SCRIPT, 0);
+    HWND send = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        std::vector<HWND> boxes = TopWindows(k.Info.dwProcessId, L"#32770");
+        send = boxes.empty() ? NULL : boxes[0];
+        return send != NULL && IsWindowVisible(send);
+    }));
+    SetDlgItemTextW(send, IDC_SEND_TEXT, L"echo attached > marker-attached{ENTER}");
+    SendMessageW(GetDlgItem(send, IDC_SEND_ACTIVE), BM_CLICK, 0, 0);
+    PostMessageW(send, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitFor([&] { return Marker("marker-attached") == "attached\n"; }, 15000))
+        << Marker("marker-attached");
+    SaveWindowShot(k.Main, "e2e-attached");
+
+    /* closing Kestrum ends the PuTTY it holds, not the one it gave back;
+     * the question is read once its text is in (the box exists before) */
+    PostMessageW(k.Main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] {
+        for (HWND box : TopWindows(k.Info.dwProcessId, L"#32770"))
+            if (GetWindowTextLengthW(GetDlgItem(box, 0xFFFF)) > 0)
+                return true;
+        return false;
+    }, 10000));
+    EXPECT_EQ(k.Answer(IDYES), "열린 세션 1개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(k.WaitExit(), 0);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 5000), (DWORD)WAIT_OBJECT_0);
+    HANDLE p = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, detachedPid);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(WaitForSingleObject(p, 0), (DWORD)WAIT_TIMEOUT);
+    TerminateProcess(p, 9);
+    CloseHandle(p);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
 }

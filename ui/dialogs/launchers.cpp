@@ -5,10 +5,14 @@
 #include "launchers.h"
 
 #include "../../resources/resource.h"
+#include "../../sessions/attach.h"
 #include "../../sessions/send_script.h"
 #include "../hotkeys/hotkey_dialog.h"
+#include "bulk_password.h"
 #include "dialog_util.h"
+#include "quick_connect.h"
 #include "server_properties.h"
+#include "settings_dialog.h"
 
 bool ShowServerProperties(ServerNode *node, int mode)
 {
@@ -18,12 +22,12 @@ bool ShowServerProperties(ServerNode *node, int mode)
 
 bool ShowSettingsDialog(void)
 {
-    return false;
+    return RunModalDialog(IDD_SETTINGS, SettingsDialogProc, 0) == IDOK;
 }
 
 bool ShowQuickConnectDialog(void)
 {
-    return false;
+    return RunModalDialog(IDD_QUICK_CONNECT, QuickConnectProc, 0) == IDOK;
 }
 
 void ShowSendScriptDialog(void)
@@ -38,21 +42,11 @@ bool ShowHotkeysDialog(void)
 
 HWND ChooseWindowToAttach(void)
 {
-    return NULL;
+    return ChooseAttachWindow();
 }
 
-void ShowBulkPasswordDialog(ServerNode *)
+void ShowBulkPasswordDialog(ServerNode *folder)
 {
-}
-
-void ExportTreeCommand(void)
-{
-}
-
-void ImportTreeCommand(void)
-{
-}
-
-void ConnectQuickBox(void)
-{
+    BulkPasswordRequest request = { folder, 0 };
+    RunModalDialog(IDD_BULK_PASSWORD, BulkPasswordProc, (LPARAM)&request);
 }

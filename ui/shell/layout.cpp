@@ -10,6 +10,7 @@
 #include "../../sessions/capture.h"
 #include "../../sessions/session.h"
 #include "../tree/tree_view.h"
+#include "find_box.h"
 #include "layout_rules.h"
 #include "main_window.h"
 #include "menus.h"
@@ -69,6 +70,7 @@ void CreateMainChildren(HWND main)
     CreateToolbar(main);
     FindBox = CreateChild(main, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL);
     SendMessageW(FindBox, EM_SETCUEBANNER, FALSE, (LPARAM)L"서버 찾기 (Enter: 다음)");
+    InstallFindBoxSubclass();
     ServerTree = CreateChild(main, WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                                  TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);

@@ -130,6 +130,20 @@ void FillRecentsCombo(void)
     SetWindowTextW(QuickConnectBox, typed);
 }
 
+/* name in the system directory into a KPATH buffer; false when the
+ * directory cannot be read or the path would not fit (the call then
+ * reports the size it needs and leaves the buffer alone). */
+static bool SystemFilePath(const wchar_t *name, wchar_t *path)
+{
+    int room = KPATH - StrLen(name) - 1;
+    UINT n = GetSystemDirectoryW(path, (UINT)room);
+    if (n == 0 || n >= (UINT)room)
+        return false;
+    path[n] = L'\\';
+    StrCopyTo(path + n + 1, KPATH - (int)n - 1, name);
+    return true;
+}
+
 static HICON SmallIconOf(const wchar_t *file, int index)
 {
     HICON icon = NULL;
@@ -144,14 +158,13 @@ void BuildTreeImageList(void)
         ImageList_Destroy(TreeImages);
     int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
     TreeImages = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, 3, 0);
+    HICON icons[3] = { NULL, NULL, NULL };
     wchar_t shell32[KPATH];
-    UINT n = GetSystemDirectoryW(shell32, KPATH - 13);
-    StrCopyTo(shell32 + n, KPATH - n, L"\\shell32.dll");
-    HICON icons[3];
-    icons[0] = SmallIconOf(shell32, 3);
-    icons[1] = SmallIconOf(shell32, 4);
-    icons[2] = NULL;
-    if (Settings.PuttyPath[0] && GetFileAttributesW(Settings.PuttyPath) != INVALID_FILE_ATTRIBUTES)
+    if (SystemFilePath(L"shell32.dll", shell32)) {
+        icons[0] = SmallIconOf(shell32, 3);
+        icons[1] = SmallIconOf(shell32, 4);
+    }
+    if (FileExists(Settings.PuttyPath))
         icons[2] = SmallIconOf(Settings.PuttyPath, 0);
     if (!icons[2])
         icons[2] = (HICON)LoadImageW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0);
