@@ -145,15 +145,14 @@ static void ReadOpenSessions(const XmlElement *open)
     }
 }
 
-ConfigApplyResult ConfigApply(const char *bytes, int count)
+/* ConfigApply of a text handed over as XmlParseOwnedText takes it. */
+static ConfigApplyResult ApplyText(wchar_t *text, int units)
 {
     if (!ServersRoot)
         ServersRoot = NodeNew(NODE_FOLDER);
     if (!PuttyLoginRoot)
         PuttyLoginRoot = NodeNew(NODE_FOLDER);
-    wchar_t *text = WideFromUtf8(bytes, count);
-    XmlElement *root = XmlParseDocument(text);
-    StrFreeSecret(text);
+    XmlElement *root = XmlParseOwnedText(text, units);
     if (!root || StrCompareNoCase(root->Name, L"Kestrum") != 0) {
         XmlFree(root);
         return CONFIG_NOT_KESTRUM;
@@ -170,20 +169,55 @@ ConfigApplyResult ConfigApply(const char *bytes, int count)
     return CONFIG_APPLIED;
 }
 
+ConfigApplyResult ConfigApply(const char *bytes, int count)
+{
+    int units = 0;
+    wchar_t *text = WideFromUtf8(bytes, count, &units);
+    return ApplyText(text, units);
+}
+
+/* ReadWholeFile and WideFromUtf8 in one: the bytes are read into the
+ * upper part of the block that then holds their text, so that a big
+ * file needs no second buffer of its size. */
+static bool ReadText(const wchar_t *path, wchar_t **text, int *units)
+{
+    PlatFile f = PlatFileOpenRead(path);
+    if (!f)
+        return false;
+    uint32_t size = 0;
+    bool ok = PlatFileSize(f, &size) && size <= (uint32_t)READ_LIMIT;
+    if (ok) {
+        size_t blockSize = ((size_t)size + 1) * sizeof(wchar_t);
+        char *block = (char *)MemAlloc(blockSize);
+        uint32_t got = 0;
+        if (size && !PlatFileRead(f, block + size + 2, size, &got)) {
+            MemWipe(block, blockSize);
+            MemFree(block);
+            ok = false;
+        } else {
+            if (got < size) {
+                /* The file shrank: its bytes go where a block of their size has them. */
+                MemCopy(block + got + 2, block + size + 2, got);
+                MemWipe(block + 2 * (size_t)got + 2, blockSize - (2 * (size_t)got + 2));
+            }
+            *text = WideFromUtf8InPlace(block, (int)got, units);
+        }
+    }
+    PlatFileClose(f);
+    return ok;
+}
+
 bool ConfigLoad(void)
 {
     if (!ServersRoot)
         ServersRoot = NodeNew(NODE_FOLDER);
     if (!PuttyLoginRoot)
         PuttyLoginRoot = NodeNew(NODE_FOLDER);
-    char *data;
-    int bytes;
-    if (!ReadWholeFile(ConfigFilePath, &data, &bytes))
+    wchar_t *text;
+    int units;
+    if (!ReadText(ConfigFilePath, &text, &units))
         return false;
-    ConfigApplyResult r = ConfigApply(data, bytes);
-    MemWipe(data, (size_t)bytes);
-    MemFree(data);
-    if (r == CONFIG_NOT_KESTRUM) {
+    if (ApplyText(text, units) == CONFIG_NOT_KESTRUM) {
         wchar_t broken[KPATH];
         PathWithSuffix(broken, ConfigFilePath, L".broken");
         PlatFileCopy(ConfigFilePath, broken);
@@ -260,34 +294,76 @@ static void WriteTree(TextBuilder *b, const wchar_t *section, const ServerNode *
     b->AppendFormat(L"\t</%s>\r\n", section);
 }
 
-bool ConfigSave(void)
+/* The text is composed through a builder of at least this many
+ * characters and written out each time it fills, so that saving needs
+ * no memory in proportion to the tree. */
+enum { SAVE_CHUNK = 32768 };
+
+/* Where the composed text goes: the temporary file being written. */
+struct SaveOutput {
+    AtomicFile File;
+    char *Bytes;            /* the UTF-8 of one piece */
+    int ByteCapacity;
+    bool Final;             /* no text follows what the builder holds */
+};
+
+/* Writes the UTF-8 of the builder's text.  Before the end, a high
+ * surrogate that ends the text stays for its partner in the next piece. */
+static int WriteOut(TextBuilder *b, void *context)
 {
-    TextBuilder b = {};
-    b.Append(L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kestrum version=\"1\">\r\n");
-    WriteSettings(&b);
-    WriteTree(&b, L"Servers", ServersRoot);
-    WriteTree(&b, L"PuttySessions", PuttyLoginRoot);
-    b.Append(L"\t<OpenSessions>\r\n");
+    SaveOutput *out = (SaveOutput *)context;
+    int n = b->Length;
+    if (!out->Final && n > 0 && b->Buffer[n - 1] >= 0xD800 && b->Buffer[n - 1] <= 0xDBFF)
+        n--;
+    if (3 * n > out->ByteCapacity) {
+        MemWipe(out->Bytes, (size_t)out->ByteCapacity);
+        MemFree(out->Bytes);
+        out->ByteCapacity = 3 * n;
+        out->Bytes = (char *)MemAlloc((size_t)out->ByteCapacity);
+    }
+    int bytes = Utf8Encode(b->Buffer, n, out->Bytes);
+    AtomicFileWrite(&out->File, out->Bytes, (uint32_t)bytes);
+    return n;
+}
+
+static void Compose(TextBuilder *b)
+{
+    b->Append(L"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kestrum version=\"1\">\r\n");
+    WriteSettings(b);
+    WriteTree(b, L"Servers", ServersRoot);
+    WriteTree(b, L"PuttySessions", PuttyLoginRoot);
+    b->Append(L"\t<OpenSessions>\r\n");
     if (Settings.SaveSessions && ConfigOpenSessionAt) {
         OpenSessionRecord s;
         for (int i = 0; ConfigOpenSessionAt(i, &s); i++)
             if (s.Node)
-                ConfigWriteOpenSession(&b, &s);
+                ConfigWriteOpenSession(b, &s);
     }
-    b.Append(L"\t</OpenSessions>\r\n</Kestrum>\r\n");
+    b->Append(L"\t</OpenSessions>\r\n</Kestrum>\r\n");
+}
 
-    int bytes = 0;
-    char *utf8 = Utf8FromWide(b.Text(), &bytes);
-    b.Wipe();
-
+/* Written piece by piece as it is composed, so that a big tree needs no
+ * copy of its whole text. */
+bool ConfigSave(void)
+{
     if (!BackupMade && FileExists(ConfigFilePath)) {
         wchar_t bak[KPATH];
         PathWithSuffix(bak, ConfigFilePath, L".bak");
         PlatFileCopy(ConfigFilePath, bak);
         BackupMade = true;
     }
-    bool ok = WriteFileAtomic(ConfigFilePath, utf8, bytes);
-    MemWipe(utf8, (size_t)bytes);
-    MemFree(utf8);
-    return ok;
+    SaveOutput out = {};
+    if (!AtomicFileOpen(&out.File, ConfigFilePath))
+        return false;
+    TextBuilder b = {};
+    b.Drain = WriteOut;
+    b.DrainContext = &out;
+    b.Reserve(SAVE_CHUNK);
+    Compose(&b);
+    out.Final = true;
+    WriteOut(&b, &out);
+    b.Wipe();
+    MemWipe(out.Bytes, (size_t)out.ByteCapacity);
+    MemFree(out.Bytes);
+    return AtomicFileFinish(&out.File);
 }

@@ -33,15 +33,25 @@ const wchar_t *PasswordModeName(int code)
     return code >= 0 && code < PWMODE_COUNT ? PasswordModeNames[code] : L"?";
 }
 
-ServerNode *NodeNew(int type)
+/* A server as NodeNew makes it, but with the given UID (a fresh one
+ * when empty: making one is slow, and loading would only replace it) and
+ * saved session (none when empty). */
+static ServerNode *NewServer(const wchar_t *uid, const wchar_t *savedSession)
 {
     ServerNode *n = (ServerNode *)MemAlloc(sizeof(ServerNode));
+    n->Type = NODE_SERVER;
+    n->UID = StrIsEmpty(uid) ? NewUid() : StrDup(uid);
+    n->PuttyConType = CON_SSH;
+    StrAssign(&n->SavedSession, savedSession);
+    return n;
+}
+
+ServerNode *NodeNew(int type)
+{
+    if (type == NODE_SERVER)
+        return NewServer(NULL, L"Default Settings");
+    ServerNode *n = (ServerNode *)MemAlloc(sizeof(ServerNode));
     n->Type = type;
-    if (type == NODE_SERVER) {
-        n->UID = NewUid();
-        n->PuttyConType = CON_SSH;
-        n->SavedSession = StrDup(L"Default Settings");
-    }
     return n;
 }
 
@@ -232,9 +242,8 @@ void NodeSetPassword(ServerNode *n, const wchar_t *password)
     n->SealedPassword = NULL;
 }
 
-static void ReadPassword(ServerNode *n, const XmlElement *e, bool import)
+static void ReadPassword(ServerNode *n, const XmlElement *pw, bool import)
 {
-    const XmlElement *pw = XmlChild(e, L"Password");
     if (!pw || StrIsEmpty(pw->Text))
         return;
     const wchar_t *enc = XmlAttr(pw, L"enc");
@@ -257,45 +266,81 @@ static void ReadPassword(ServerNode *n, const XmlElement *e, bool import)
     }
 }
 
+/* The children of a server's Node element, found in one pass; in the
+ * order NodeWrite writes them, which the search expects. */
+enum {
+    F_DISPLAY_NAME, F_UID, F_SAVED_SESSION, F_SERVER_NAME, F_PUTTY_CON_TYPE, F_PORT, F_USER_NAME,
+    F_PASSWORD, F_PASSWORD_MODE, F_PASSWORD_DELAY, F_CL_PARAMS, F_CUSTOM_CMD, F_SCRIPT,
+    F_SCRIPT_DELAY, F_COUNT
+};
+static const wchar_t *const ServerFields[F_COUNT] = {
+    L"DisplayName", L"UID", L"SavedSession", L"ServerName", L"PuttyConType", L"Port", L"UserName",
+    L"Password", L"PasswordMode", L"PasswordDelay", L"CLParams", L"CustomCmd", L"Script",
+    L"ScriptDelay",
+};
+
+static const wchar_t *FieldText(const XmlElement *field)
+{
+    return field ? field->Text : NULL;
+}
+
+/* XmlChildInt of a found child. */
+static int FieldInt(const XmlElement *field, int def)
+{
+    const wchar_t *t = FieldText(field);
+    return StrIsEmpty(t) ? def : ParseInt(t);
+}
+
 static ServerNode *ReadServer(const XmlElement *e, bool import)
 {
-    ServerNode *n = NodeNew(NODE_SERVER);
-    StrAssign(&n->DisplayName, XmlChildText(e, L"DisplayName"));
-    StrAssign(&n->ServerName, XmlChildText(e, L"ServerName"));
-    StrAssign(&n->UserName, XmlChildText(e, L"UserName"));
-    StrAssign(&n->SavedSession, XmlChildText(e, L"SavedSession"));
-    StrAssign(&n->CLParams, XmlChildText(e, L"CLParams"));
-    StrAssign(&n->Script, XmlChildText(e, L"Script"));
-    const wchar_t *uid = XmlChildText(e, L"UID");
-    if (!StrIsEmpty(uid))
-        StrAssign(&n->UID, uid);
-    n->PuttyConType = XmlChildInt(e, L"PuttyConType", CON_SSH);
+    const XmlElement *f[F_COUNT];
+    XmlChildren(e, ServerFields, F_COUNT, f);
+    ServerNode *n = NewServer(FieldText(f[F_UID]), FieldText(f[F_SAVED_SESSION]));
+    StrAssign(&n->DisplayName, FieldText(f[F_DISPLAY_NAME]));
+    StrAssign(&n->ServerName, FieldText(f[F_SERVER_NAME]));
+    StrAssign(&n->UserName, FieldText(f[F_USER_NAME]));
+    StrAssign(&n->CLParams, FieldText(f[F_CL_PARAMS]));
+    StrAssign(&n->Script, FieldText(f[F_SCRIPT]));
+    n->PuttyConType = FieldInt(f[F_PUTTY_CON_TYPE], CON_SSH);
     if (n->PuttyConType < 0 || n->PuttyConType >= CON_COUNT)
         n->PuttyConType = CON_FROM_SESSION;
-    n->Port = XmlChildInt(e, L"Port", 0);
-    n->PasswordDelay = XmlChildInt(e, L"PasswordDelay", 0);
-    n->ScriptDelay = XmlChildInt(e, L"ScriptDelay", 0);
-    n->PasswordMode = XmlChildInt(e, L"PasswordMode", 0);
+    n->Port = FieldInt(f[F_PORT], 0);
+    n->PasswordDelay = FieldInt(f[F_PASSWORD_DELAY], 0);
+    n->ScriptDelay = FieldInt(f[F_SCRIPT_DELAY], 0);
+    n->PasswordMode = FieldInt(f[F_PASSWORD_MODE], 0);
     if (n->PasswordMode < 0 || n->PasswordMode >= PWMODE_COUNT)
         n->PasswordMode = PWMODE_DEFAULT;
-    if (XmlChild(e, L"CustomCmd"))
-        n->CustomCmd = XmlChildInt(e, L"CustomCmd", 0);
+    if (f[F_CUSTOM_CMD])
+        n->CustomCmd = FieldInt(f[F_CUSTOM_CMD], 0);
     else
         n->CustomCmd = import && !StrIsEmpty(n->CLParams) ? 1 : 0;
-    ReadPassword(n, e, import);
+    ReadPassword(n, f[F_PASSWORD], import);
     if (StrIsEmpty(n->DisplayName))
         StrAssign(&n->DisplayName, n->ServerName);
     return n;
 }
 
+/* Links node as the last child of folder, at *tail, and moves the tail. */
+static void AppendAt(ServerNode *folder, ServerNode ***tail, ServerNode *node)
+{
+    node->Parent = folder;
+    node->NextSibling = NULL;
+    **tail = node;
+    *tail = &node->NextSibling;
+}
+
 void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
 {
+    /* The tail is kept, so that a folder of thousands reads in linear time. */
+    ServerNode **tail = &folder->FirstChild;
+    while (*tail)
+        tail = &(*tail)->NextSibling;
     for (const XmlElement *c = e ? e->FirstChild : NULL; c; c = c->NextSibling) {
         if (!StrEqualNoCase(c->Name, L"Node"))
             continue;
         const wchar_t *type = XmlAttr(c, L"Type");
         if (type && ParseInt(type) != 0) {
-            NodeAppendChild(folder, ReadServer(c, import));
+            AppendAt(folder, &tail, ReadServer(c, import));
             continue;
         }
         ServerNode *f = NodeNew(NODE_FOLDER);
@@ -303,7 +348,7 @@ void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
         f->Expanded = ParseInt(XmlAttr(c, L"Expanded"));
         if (StrIsEmpty(f->DisplayName))
             StrAssign(&f->DisplayName, L"폴더");
-        NodeAppendChild(folder, f);
+        AppendAt(folder, &tail, f);
         NodeReadList(f, c, import);
     }
 }
@@ -368,7 +413,8 @@ void NodeWrite(TextBuilder *b, const ServerNode *n, int depth, bool plainPasswor
         XmlWriteElement(b, d, L"Script", n->Script);
         XmlWriteIntElement(b, d, L"ScriptDelay", n->ScriptDelay);
     } else {
-        b->AppendFormat(L"<Node Type=\"0\" Expanded=\"%d\">\r\n", n->Expanded ? 1 : 0);
+        b->Append(n->Expanded ? L"<Node Type=\"0\" Expanded=\"1\">\r\n"
+                              : L"<Node Type=\"0\" Expanded=\"0\">\r\n");
         XmlWriteElement(b, d, L"DisplayName", n->DisplayName);
         NodeWriteList(b, n->FirstChild, d, plainPasswords, omitPasswords);
     }

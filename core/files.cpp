@@ -67,21 +67,44 @@ bool ReadWholeFile(const wchar_t *path, char **data, int *bytes)
     return ok;
 }
 
-bool WriteFileAtomic(const wchar_t *path, const void *data, int bytes)
+bool AtomicFileOpen(AtomicFile *f, const wchar_t *path)
 {
+    f->File = NULL;
+    f->Good = false;
     if (StrLen(path) >= 256)
         return false;
-    wchar_t tmp[KPATH];
-    PathWithSuffix(tmp, path, L".tmp");
-    PlatFile f = PlatFileCreate(tmp);
-    if (!f)
-        return false;
+    StrCopyTo(f->Path, KPATH, path);
+    PathWithSuffix(f->Tmp, path, L".tmp");
+    f->File = PlatFileCreate(f->Tmp);
+    f->Good = f->File != NULL;
+    return f->Good;
+}
+
+void AtomicFileWrite(AtomicFile *f, const void *data, uint32_t bytes)
+{
     uint32_t written = 0;
-    bool good = PlatFileWrite(f, data, (uint32_t)bytes, &written) && written == (uint32_t)bytes;
-    bool flushed = PlatFileFlush(f);
-    PlatFileClose(f);
-    if (good && flushed && PlatFileReplace(tmp, path))
+    if (f->Good && bytes > 0)
+        f->Good = PlatFileWrite(f->File, data, bytes, &written) && written == bytes;
+}
+
+bool AtomicFileFinish(AtomicFile *f)
+{
+    if (!f->File)
+        return false;
+    bool flushed = PlatFileFlush(f->File);
+    PlatFileClose(f->File);
+    f->File = NULL;
+    if (f->Good && flushed && PlatFileReplace(f->Tmp, f->Path))
         return true;
-    PlatFileDelete(tmp);
+    PlatFileDelete(f->Tmp);
     return false;
+}
+
+bool WriteFileAtomic(const wchar_t *path, const void *data, int bytes)
+{
+    AtomicFile f;
+    if (!AtomicFileOpen(&f, path))
+        return false;
+    AtomicFileWrite(&f, data, (uint32_t)bytes);
+    return AtomicFileFinish(&f);
 }

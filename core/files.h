@@ -8,6 +8,8 @@
 
 #include <stdint.h>
 
+#include "platform.h"
+
 enum { KPATH = 260, READ_LIMIT = 67108864 };
 
 /* The part before the last backslash; "" when there is none. */
@@ -26,5 +28,18 @@ bool ReadWholeFile(const wchar_t *path, char **data, int *bytes);
  * the target is untouched and no ".tmp" remains.  Paths of 256 or more
  * characters fail before anything is created. */
 bool WriteFileAtomic(const wchar_t *path, const void *data, int bytes);
+
+/* WriteFileAtomic in pieces, for texts composed while they are written:
+ * open, write any number of times, then finish, which replaces the
+ * target only when every write succeeded. */
+struct AtomicFile {
+    PlatFile File;
+    bool Good;
+    wchar_t Path[KPATH];
+    wchar_t Tmp[KPATH];
+};
+bool AtomicFileOpen(AtomicFile *f, const wchar_t *path);
+void AtomicFileWrite(AtomicFile *f, const void *data, uint32_t bytes);
+bool AtomicFileFinish(AtomicFile *f);
 
 #endif

@@ -229,38 +229,268 @@ int ParseInt(const wchar_t *s)
     return (int)(negative ? 0u - v : v);
 }
 
+/*
+ * The UTF-8 codec reads and writes well-formed text itself and leaves
+ * anything else to the platform's conversion, so that ill-formed input
+ * turns out exactly as it always did (Windows versions and Wine differ
+ * in how many U+FFFD an ill-formed sequence becomes).
+ */
+
+/* The code point of the well-formed sequence of a lead byte at s (n > 0
+ * bytes left) and its length in *used; -1 when it is ill-formed. */
+static int32_t DecodeSequence(const unsigned char *s, int n, int *used)
+{
+    unsigned c = s[0];
+    int need;
+    unsigned cp, lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        need = 1;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        need = 2;
+        cp = c & 0x0F;
+        if (c == 0xE0)
+            lo = 0xA0;          /* no overlong forms */
+        if (c == 0xED)
+            hi = 0x9F;          /* no surrogates */
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        need = 3;
+        cp = c & 0x07;
+        if (c == 0xF0)
+            lo = 0x90;
+        if (c == 0xF4)
+            hi = 0x8F;          /* nothing past U+10FFFF */
+    } else {
+        return -1;
+    }
+    if (need >= n)
+        return -1;
+    for (int i = 1; i <= need; i++) {
+        if (s[i] < lo || s[i] > hi)
+            return -1;
+        lo = 0x80;
+        hi = 0xBF;
+        cp = (cp << 6) | (s[i] & 0x3F);
+    }
+    *used = need + 1;
+    return (int32_t)cp;
+}
+
+/* Eight bytes at s into ascii, and whether all of them are ASCII. */
+static bool EightAscii(const unsigned char *s, unsigned char *ascii)
+{
+    uint64_t w;
+    memcpy(&w, s, sizeof w);
+    memcpy(ascii, &w, sizeof w);
+    return (w & 0x8080808080808080ull) == 0;
+}
+
+/* Whether n bytes are well-formed UTF-8. */
+static bool WellFormed(const unsigned char *s, int n)
+{
+    unsigned char ascii[8];
+    int i = 0;
+    while (i < n) {
+        if (i + 8 <= n && EightAscii(s + i, ascii)) {
+            i += 8;
+        } else if (s[i] < 0x80) {
+            i++;
+        } else {
+            int used;
+            if (DecodeSequence(s + i, n - i, &used) < 0)
+                return false;
+            i += used;
+        }
+    }
+    return true;
+}
+
+/*
+ * Decodes n well-formed bytes into out, which holds at least n units;
+ * the count of units, or -1 at the first ill-formed sequence.  Each
+ * sequence is read before its units are written, and a unit takes at
+ * least a byte, so out may lie n or more bytes below s in one block.
+ */
+static int DecodeUtf8(const unsigned char *s, int n, wchar_t *out)
+{
+    unsigned char ascii[8];
+    int i = 0, u = 0;
+    while (i < n) {
+        /* Files are mostly ASCII: eight bytes at a time while they are. */
+        if (i + 8 <= n && EightAscii(s + i, ascii)) {
+            for (int k = 0; k < 8; k++)
+                out[u + k] = ascii[k];
+            i += 8;
+            u += 8;
+            continue;
+        }
+        if (s[i] < 0x80) {
+            out[u++] = s[i++];
+            continue;
+        }
+        int used;
+        int32_t cp = DecodeSequence(s + i, n - i, &used);
+        if (cp < 0)
+            return -1;
+        i += used;
+        if (cp >= 0x10000) {
+            out[u++] = (wchar_t)(0xD800 + ((cp - 0x10000) >> 10));
+            out[u++] = (wchar_t)(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            out[u++] = (wchar_t)cp;
+        }
+    }
+    return u;
+}
+
+static bool HasByteOrderMark(const unsigned char *s, int count)
+{
+    return count > 2 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF;
+}
+
+wchar_t *WideFromUtf8(const char *bytes, int count, int *units)
+{
+    const unsigned char *s = (const unsigned char *)bytes;
+    if (HasByteOrderMark(s, count)) {
+        s += 3;
+        count -= 3;
+    }
+    if (count < 0)
+        count = 0;
+    /* A byte gives at most one unit; only four bytes give two. */
+    wchar_t *out = (wchar_t *)MemAlloc(((size_t)count + 1) * sizeof(wchar_t));
+    int n = DecodeUtf8(s, count, out);
+    if (n < 0) {
+        MemWipe(out, ((size_t)count + 1) * sizeof(wchar_t));
+        n = PlatMultiByteToWide(PLAT_CP_UTF8, 0, (const char *)s, count, out, count);
+    }
+    if (units)
+        *units = n;
+    return out;
+}
+
+wchar_t *WideFromUtf8InPlace(char *block, int count, int *units)
+{
+    size_t size = ((size_t)count + 1) * sizeof(wchar_t);
+    const unsigned char *s = (const unsigned char *)block + count + 2;
+    int n = count;
+    if (HasByteOrderMark(s, n)) {
+        s += 3;
+        n -= 3;
+    }
+    if (!WellFormed(s, n)) {
+        wchar_t *text = WideFromUtf8((const char *)s, n, units);
+        MemWipe(block, size);
+        MemFree(block);
+        return text;
+    }
+    wchar_t *text = (wchar_t *)block;
+    int u = DecodeUtf8(s, n, text);
+    MemFill(text + u, 0, size - (size_t)u * sizeof(wchar_t));
+    if (units)
+        *units = u;
+    return text;
+}
+
+/* The UTF-8 of n characters without lone surrogates into out; -1 at the
+ * first lone surrogate. */
+static int EncodeUtf8(const wchar_t *text, int n, unsigned char *out)
+{
+    unsigned char *o = out;
+    int i = 0;
+    while (i < n) {
+        unsigned c = (unsigned short)text[i++];
+        if (c < 0x80) {
+            *o++ = (unsigned char)c;
+        } else if (c < 0x800) {
+            *o++ = (unsigned char)(0xC0 | (c >> 6));
+            *o++ = (unsigned char)(0x80 | (c & 0x3F));
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            *o++ = (unsigned char)(0xE0 | (c >> 12));
+            *o++ = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
+            *o++ = (unsigned char)(0x80 | (c & 0x3F));
+        } else {
+            unsigned low = i < n ? (unsigned short)text[i] : 0;
+            if (c > 0xDBFF || low < 0xDC00 || low > 0xDFFF)
+                return -1;
+            i++;
+            c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+            *o++ = (unsigned char)(0xF0 | (c >> 18));
+            *o++ = (unsigned char)(0x80 | ((c >> 12) & 0x3F));
+            *o++ = (unsigned char)(0x80 | ((c >> 6) & 0x3F));
+            *o++ = (unsigned char)(0x80 | (c & 0x3F));
+        }
+    }
+    return (int)(o - out);
+}
+
+int Utf8Encode(const wchar_t *text, int n, char *out)
+{
+    int bytes = n > 0 ? EncodeUtf8(text, n, (unsigned char *)out) : 0;
+    if (bytes < 0)
+        bytes = PlatWideToMultiByte(PLAT_CP_UTF8, text, n, out, 3 * n);
+    return bytes;
+}
+
+/* Bytes of the UTF-8 of n characters; -1 when there is a lone surrogate. */
+static int Utf8Length(const wchar_t *text, int n)
+{
+    int bytes = 0;
+    for (int i = 0; i < n; i++) {
+        unsigned c = (unsigned short)text[i];
+        if (c < 0x80) {
+            bytes += 1;
+        } else if (c < 0x800) {
+            bytes += 2;
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            bytes += 3;
+        } else {
+            unsigned low = i + 1 < n ? (unsigned short)text[i + 1] : 0;
+            if (c > 0xDBFF || low < 0xDC00 || low > 0xDFFF)
+                return -1;
+            bytes += 4;
+            i++;
+        }
+    }
+    return bytes;
+}
+
 char *Utf8FromWide(const wchar_t *text, int *bytes)
 {
     int len = StrLen(text);
-    int n = len ? PlatWideToMultiByte(PLAT_CP_UTF8, text, len, NULL, 0) : 0;
+    int n = Utf8Length(text, len);
+    bool wellFormed = n >= 0;
+    if (!wellFormed)
+        n = PlatWideToMultiByte(PLAT_CP_UTF8, text, len, NULL, 0);
     char *out = (char *)MemAlloc((size_t)n + 1);
-    if (n)
+    if (wellFormed)
+        EncodeUtf8(text, len, (unsigned char *)out);
+    else if (n)
         n = PlatWideToMultiByte(PLAT_CP_UTF8, text, len, out, n);
     if (bytes)
         *bytes = n;
     return out;
 }
 
-wchar_t *WideFromUtf8(const char *bytes, int count)
+/* Room for n more characters and the terminator: by draining when the
+ * builder has a drain and a buffer, else (or then) by doubling from 64. */
+static void MakeRoom(TextBuilder *b, int n)
 {
-    if (count > 2 && (unsigned char)bytes[0] == 0xEF && (unsigned char)bytes[1] == 0xBB &&
-        (unsigned char)bytes[2] == 0xBF) {
-        bytes += 3;
-        count -= 3;
-    }
-    int n = count > 0 ? PlatMultiByteToWide(PLAT_CP_UTF8, 0, bytes, count, NULL, 0) : 0;
-    wchar_t *out = (wchar_t *)MemAlloc(((size_t)n + 1) * sizeof(wchar_t));
-    if (n)
-        PlatMultiByteToWide(PLAT_CP_UTF8, 0, bytes, count, out, n);
-    return out;
-}
-
-/* Room for n more characters and the terminator, by doubling from 64. */
-static void Reserve(TextBuilder *b, int n)
-{
+    if (n < 0)
+        n = 0;
     int need = b->Length + n + 1;
     if (b->Buffer && need <= b->Capacity)
         return;
+    if (b->Drain && b->Buffer && b->Length > 0) {
+        int taken = b->Drain(b, b->DrainContext);
+        if (taken > 0) {
+            b->Length -= taken;
+            MemCopy(b->Buffer, b->Buffer + taken, ((size_t)b->Length + 1) * sizeof(wchar_t));
+            need = b->Length + n + 1;
+            if (need <= b->Capacity)
+                return;
+        }
+    }
     int cap = b->Capacity ? b->Capacity : 64;
     while (cap < need)
         cap *= 2;
@@ -276,13 +506,19 @@ static void Reserve(TextBuilder *b, int n)
     b->Capacity = cap;
 }
 
+void TextBuilder::Reserve(int n)
+{
+    MakeRoom(this, n);
+}
+
 void TextBuilder::AppendN(const wchar_t *s, int n)
 {
     if (n < 0)
         n = 0;
-    Reserve(this, n);
+    if (!Buffer || Length + n >= Capacity)
+        MakeRoom(this, n);
     if (n)
-        MemCopy(Buffer + Length, s, (size_t)n * sizeof(wchar_t));
+        memcpy(Buffer + Length, s, (size_t)n * sizeof(wchar_t));
     Length += n;
     Buffer[Length] = 0;
 }
@@ -295,7 +531,10 @@ void TextBuilder::Append(const wchar_t *s)
 
 void TextBuilder::AppendChar(wchar_t c)
 {
-    AppendN(&c, 1);
+    if (!Buffer || Length + 1 >= Capacity)
+        MakeRoom(this, 1);
+    Buffer[Length++] = c;
+    Buffer[Length] = 0;
 }
 
 void TextBuilder::AppendFormat(const wchar_t *format, ...)

@@ -51,18 +51,42 @@ int ParseInt(const wchar_t *s);
 /* UTF-8 without byte-order mark; *bytes (optional) excludes the zero. */
 char *Utf8FromWide(const wchar_t *text, int *bytes);
 /* UTF-16 of exactly these bytes; a leading EF BB BF is skipped when
- * there are more than 2 bytes.  Invalid input becomes U+FFFD. */
-wchar_t *WideFromUtf8(const char *bytes, int count);
+ * there are more than 2 bytes.  Invalid input becomes U+FFFD.  *units
+ * (optional) gets the count of characters before the terminator, zeros
+ * in the bytes included. */
+wchar_t *WideFromUtf8(const char *bytes, int count, int *units = NULL);
+/* WideFromUtf8 of count bytes read into the block that is to hold their
+ * text: a MemAlloc block of (count + 1) * sizeof(wchar_t) bytes with the
+ * bytes from byte count + 2 on.  Well-formed bytes become the text in
+ * place, the units written from the front never reaching a byte not yet
+ * read; others go through WideFromUtf8 into a new block, and this one is
+ * wiped and freed.  Only zeros follow the text in its block. */
+wchar_t *WideFromUtf8InPlace(char *block, int count, int *units = NULL);
+/* Utf8FromWide of n characters into out, which holds at least 3 * n
+ * bytes; the count of bytes.  A high surrogate that ends the n
+ * characters counts as one without its partner. */
+int Utf8Encode(const wchar_t *text, int n, char *out);
 
 /*
  * A growable text buffer; an all-zero record is a valid empty builder.
  * Once the buffer exists, Buffer[Length] is zero.
+ *
+ * With a Drain, a full buffer is emptied instead of grown: Drain takes
+ * text from the start of Buffer and returns how many characters it
+ * took; what it left moves to the front.  The buffer grows only when
+ * that still leaves no room.  This composes a long text through a
+ * buffer of fixed size.
  */
 struct TextBuilder {
     wchar_t *Buffer;
     int Length;
     int Capacity;
+    int (*Drain)(TextBuilder *b, void *context);
+    void *DrainContext;
 
+    /* Makes room for n more characters, draining or growing as an
+     * append would; the appends that then follow do neither. */
+    void Reserve(int n);
     void Append(const wchar_t *s);
     void AppendN(const wchar_t *s, int n);
     void AppendChar(wchar_t c);

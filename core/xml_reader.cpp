@@ -5,6 +5,13 @@
  * elements rather than by recursion, and stops building elements past
  * XML_MAX_DEPTH, so a file nested a million levels deep is read (with
  * its deep part dropped) instead of crashing the program.
+ *
+ * A document owns the text it was read from and keeps its names, values
+ * and texts where they stand in it: references are decoded in place
+ * (decoding never lengthens) and each string is ended by a zero written
+ * over the character after it once the walk has passed that character.
+ * Elements and attributes are carved from a few large blocks.  A big
+ * file so costs a handful of allocations instead of several an element.
  */
 #include "text.h"
 #include "xml_reader.h"
@@ -16,6 +23,8 @@ static bool IsSpace(wchar_t c)
 
 static bool IsNameChar(wchar_t c)
 {
+    if (c > '?')
+        return true;
     switch (c) {
     case 0: case '\t': case '\n': case '\r': case ' ':
     case '"': case '\'': case '/': case '<': case '=': case '>': case '?':
@@ -34,7 +43,7 @@ static bool StartsWith(const wchar_t *p, const wchar_t *lit)
 }
 
 /* Position just past the next occurrence of lit, or the end of text. */
-static const wchar_t *SkipPast(const wchar_t *p, const wchar_t *lit)
+static wchar_t *SkipPast(wchar_t *p, const wchar_t *lit)
 {
     for (; *p; p++)
         if (StartsWith(p, lit))
@@ -42,9 +51,16 @@ static const wchar_t *SkipPast(const wchar_t *p, const wchar_t *lit)
     return p;
 }
 
-static const wchar_t *SkipSpace(const wchar_t *p)
+static wchar_t *SkipSpace(wchar_t *p)
 {
     while (IsSpace(*p))
+        p++;
+    return p;
+}
+
+static wchar_t *SkipName(wchar_t *p)
+{
+    while (IsNameChar(*p))
         p++;
     return p;
 }
@@ -60,21 +76,24 @@ static int DigitValue(wchar_t c, int base)
     return -1;
 }
 
-/* Decodes the reference whose name is name[0..n); false leaves the & literal. */
-static bool DecodeReference(TextBuilder *out, const wchar_t *name, int n)
+/* Decodes the reference whose name is name[0..n) into out: the count
+ * of characters (1 or 2), or 0 to leave the & literal.  Writes only
+ * after reading, so out may lie on the reference itself. */
+static int DecodeReference(wchar_t *out, const wchar_t *name, int n)
 {
-    static const struct { const wchar_t *name; wchar_t c; } named[] = {
-        { L"lt", '<' }, { L"gt", '>' }, { L"amp", '&' }, { L"quot", '"' }, { L"apos", '\'' },
+    static const struct { const wchar_t *name; int n; wchar_t c; } named[] = {
+        { L"lt", 2, '<' }, { L"gt", 2, '>' }, { L"amp", 3, '&' },
+        { L"quot", 4, '"' }, { L"apos", 4, '\'' },
     };
     if (n <= 1)
-        return false;
+        return 0;
     if (name[0] != '#') {
         for (unsigned i = 0; i < sizeof named / sizeof named[0]; i++)
-            if (StrLen(named[i].name) == n && MemCompare(named[i].name, name, (size_t)n * sizeof(wchar_t)) == 0) {
-                out->AppendChar(named[i].c);
-                return true;
+            if (named[i].n == n && MemCompare(named[i].name, name, (size_t)n * sizeof(wchar_t)) == 0) {
+                out[0] = named[i].c;
+                return 1;
             }
-        return false;
+        return 0;
     }
     int base = 10, i = 1;
     if (name[1] == 'x' || name[1] == 'X') {
@@ -86,70 +105,121 @@ static bool DecodeReference(TextBuilder *out, const wchar_t *name, int n)
         v = v * (uint32_t)base + (uint32_t)DigitValue(name[i], base);
     if (v >= 0x10000 && v <= 0x10FFFF) {
         v -= 0x10000;
-        out->AppendChar((wchar_t)(0xD800 + (v >> 10)));
-        out->AppendChar((wchar_t)(0xDC00 + (v & 0x3FF)));
-        return true;
+        out[0] = (wchar_t)(0xD800 + (v >> 10));
+        out[1] = (wchar_t)(0xDC00 + (v & 0x3FF));
+        return 2;
     }
     if ((v & 0xFFFF) == 0)
-        return false;
-    out->AppendChar((wchar_t)(v & 0xFFFF));
-    return true;
+        return 0;
+    out[0] = (wchar_t)(v & 0xFFFF);
+    return 1;
 }
 
-void XmlDecodeText(TextBuilder *out, const wchar_t *run, int n)
+/* Decodes n characters of run into out, which may be run itself since
+ * no reference decodes longer than it is written; the count written. */
+static int DecodeInto(wchar_t *out, const wchar_t *run, int n)
 {
     int i = 0;
+    while (i < n && run[i] != '&')
+        i++;
+    if (out != run)
+        MemCopy(out, run, (size_t)i * sizeof(wchar_t));
+    int o = i;
     while (i < n) {
-        int start = i;
-        while (i < n && run[i] != '&')
-            i++;
-        if (i > start)
-            out->AppendN(run + start, i - start);
-        if (i >= n)
-            break;
+        if (run[i] != '&') {
+            out[o++] = run[i++];
+            continue;
+        }
         int semi = -1;
         for (int k = i + 1; k < n && k <= i + 12; k++)
             if (run[k] == ';') {
                 semi = k;
                 break;
             }
-        if (semi >= 0 && DecodeReference(out, run + i + 1, semi - i - 1)) {
+        int decoded = semi >= 0 ? DecodeReference(out + o, run + i + 1, semi - i - 1) : 0;
+        if (decoded) {
+            o += decoded;
             i = semi + 1;
         } else {
-            out->AppendChar('&');
+            out[o++] = '&';
             i++;
         }
     }
+    return o;
 }
 
-static XmlElement *NewElement(const wchar_t *name, int n)
+void XmlDecodeText(TextBuilder *out, const wchar_t *run, int n)
 {
-    XmlElement *e = (XmlElement *)MemAlloc(sizeof(XmlElement));
-    e->Name = StrDupN(name, n);
-    return e;
+    if (n <= 0)
+        return;
+    out->Reserve(n);
+    out->Length += DecodeInto(out->Buffer + out->Length, run, n);
+    out->Buffer[out->Length] = 0;
 }
 
-static void AddAttribute(XmlElement *e, XmlAttribute ***tail, const wchar_t *name, int n,
-                         wchar_t *value)
+/* A block that elements, attributes and joined texts are carved from. */
+struct XmlBlock {
+    XmlBlock *Next;
+    size_t Used;                /* header included; set when the next block starts */
+};
+
+struct XmlDocument {
+    XmlElement Root;            /* first: XmlFree gets the document from it */
+    wchar_t *Text;              /* the owned text, Units characters and a zero */
+    int Units;
+    wchar_t *Empty;             /* the value of attributes without one */
+    XmlBlock *Blocks;
+    char *Free;
+    size_t Left;
+    size_t NextSize;
+};
+
+enum { FIRST_BLOCK = 4096, LARGEST_BLOCK = 1 << 21 };
+
+/* Zeroed memory for a record, aligned for pointers. */
+static void *Carve(XmlDocument *d, size_t bytes)
 {
-    XmlAttribute *a = (XmlAttribute *)MemAlloc(sizeof(XmlAttribute));
-    a->Name = StrDupN(name, n);
-    a->Value = value ? value : StrDup(L"");
-    **tail = a;
-    *tail = &a->Next;
-    (void)e;
+    const size_t align = sizeof(void *);
+    const size_t head = (sizeof(XmlBlock) + align - 1) & ~(align - 1);
+    bytes = (bytes + align - 1) & ~(align - 1);
+    if (bytes > d->Left) {
+        size_t size = d->NextSize;
+        if (size < LARGEST_BLOCK)
+            d->NextSize = size * 2;
+        if (size < head + bytes)
+            size = head + bytes;
+        if (d->Blocks)
+            d->Blocks->Used = (size_t)(d->Free - (char *)d->Blocks);
+        XmlBlock *b = (XmlBlock *)MemAlloc(size);
+        b->Next = d->Blocks;
+        d->Blocks = b;
+        d->Free = (char *)b + head;
+        d->Left = size - head;
+    }
+    void *p = d->Free;
+    d->Free += bytes;
+    d->Left -= bytes;
+    return p;
+}
+
+/* Ends the name that starts at name: its first delimiter becomes zero. */
+static void EndName(wchar_t *name)
+{
+    *SkipName(name) = 0;
 }
 
 enum TagEnd { TAG_EOF, TAG_CLOSED, TAG_OPEN };
 
 /*
  * Reads a start tag from just after its name; fills the attributes of
- * e.  TAG_OPEN means content follows.
+ * e, or only skips them when e is null.  The names stay unended until
+ * the tag is read, as their delimiters are still to be seen; values are
+ * ended at once, behind the walk.  TAG_OPEN means content follows.
  */
-static TagEnd ReadStartTag(const wchar_t **pp, XmlElement *e)
+static TagEnd ReadStartTag(wchar_t **pp, XmlDocument *d, XmlElement *e)
 {
-    const wchar_t *p = SkipSpace(*pp);
-    XmlAttribute **tail = &e->Attributes;
+    wchar_t *p = SkipSpace(*pp);
+    XmlAttribute **tail = e ? &e->Attributes : NULL;
     TagEnd end = TAG_EOF;
     for (;;) {
         if (!*p)
@@ -165,103 +235,169 @@ static TagEnd ReadStartTag(const wchar_t **pp, XmlElement *e)
             break;
         }
         if (IsNameChar(*p)) {
-            const wchar_t *name = p;
-            while (IsNameChar(*p))
-                p++;
-            int n = (int)(p - name);
+            wchar_t *name = p;
+            p = SkipName(p);
             wchar_t *value = NULL;
             p = SkipSpace(p);
             if (*p == '=') {
                 p = SkipSpace(p + 1);
                 if (*p == '"' || *p == '\'') {
                     wchar_t q = *p++;
-                    const wchar_t *v = p;
+                    wchar_t *v = p;
                     while (*p && *p != q)
                         p++;
-                    TextBuilder tb = {};
-                    XmlDecodeText(&tb, v, (int)(p - v));
-                    value = tb.Take();
+                    int n = e ? DecodeInto(v, v, (int)(p - v)) : 0;
                     if (*p)
                         p++;
+                    if (e) {
+                        v[n] = 0;
+                        value = v;
+                    }
                 }
             }
-            AddAttribute(e, &tail, name, n, value);
+            if (e) {
+                XmlAttribute *a = (XmlAttribute *)Carve(d, sizeof(XmlAttribute));
+                a->Name = name;
+                a->Value = value ? value : d->Empty;
+                *tail = a;
+                tail = &a->Next;
+            }
         } else {
             p++;
         }
         p = SkipSpace(p);
     }
+    if (e) {
+        EndName(e->Name);
+        for (XmlAttribute *a = e->Attributes; a; a = a->Next)
+            EndName(a->Name);
+    }
     *pp = p;
     return end;
 }
 
-/* Stores the collected character data of a finished element. */
-static void FinishText(XmlElement *e, TextBuilder *tb)
-{
-    bool keep = false;
-    if (tb->Length > 0) {
-        keep = e->FirstChild == NULL;
-        for (int i = 0; i < tb->Length && !keep; i++)
-            if (!IsSpace(tb->Buffer[i]))
-                keep = true;
-    }
-    if (keep)
-        e->Text = tb->Take();
-    else
-        tb->Release();
-}
-
-/* One open element of the walk. */
+/*
+ * One open element of the walk.  Its character data usually comes in
+ * one piece, which stays where it is (Start, Length); a second piece
+ * joins them in Joined, a builder each level keeps for reuse.
+ */
 struct OpenElement {
     XmlElement *Element;
     XmlElement *LastChild;
-    TextBuilder Text;
+    wchar_t *Start;
+    int Length;
+    bool UseJoined;
+    TextBuilder Joined;
 };
+
+static void BeginText(OpenElement *o)
+{
+    o->Start = NULL;
+    o->Length = 0;
+    o->UseJoined = false;
+    o->Joined.Length = 0;
+    if (o->Joined.Buffer)
+        o->Joined.Buffer[0] = 0;
+}
+
+/* Adds a piece of character data: n characters at s, with references
+ * when decode is set. */
+static void AddText(OpenElement *o, wchar_t *s, int n, bool decode)
+{
+    if (!o->Start && !o->UseJoined) {
+        o->Start = s;
+        o->Length = decode ? DecodeInto(s, s, n) : n;
+        return;
+    }
+    if (!o->UseJoined) {
+        o->Joined.AppendN(o->Start, o->Length);
+        o->UseJoined = true;
+    }
+    if (decode)
+        XmlDecodeText(&o->Joined, s, n);
+    else
+        o->Joined.AppendN(s, n);
+}
+
+/* Stores the collected character data of a finished element: kept when
+ * the element has no children or the data is more than white space. */
+static void FinishText(XmlDocument *d, OpenElement *o)
+{
+    XmlElement *e = o->Element;
+    const wchar_t *t = o->UseJoined ? o->Joined.Buffer : o->Start;
+    int n = o->UseJoined ? o->Joined.Length : o->Length;
+    bool keep = false;
+    if (n > 0) {
+        keep = e->FirstChild == NULL;
+        for (int i = 0; i < n && !keep; i++)
+            if (!IsSpace(t[i]))
+                keep = true;
+    }
+    if (!keep)
+        return;
+    if (o->UseJoined) {
+        e->Text = (wchar_t *)Carve(d, ((size_t)n + 1) * sizeof(wchar_t));
+        MemCopy(e->Text, t, (size_t)n * sizeof(wchar_t));
+    } else {
+        o->Start[n] = 0;        /* the walk is past the end of the piece */
+        e->Text = o->Start;
+    }
+}
 
 /* Reads the content of root (whose start tag has just ended) until the
  * end tag that closes it or the end of the text. */
-static void ReadContent(const wchar_t *p, XmlElement *root)
+static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root)
 {
     OpenElement *stack = (OpenElement *)MemAlloc(sizeof(OpenElement) * (XML_MAX_DEPTH + 1));
     int depth = 1;                  /* stack[depth - 1] is the innermost open element */
     int skipping = 0;               /* open elements below the depth limit */
     stack[0].Element = root;
+    BeginText(&stack[0]);
     while (*p && depth > 0) {
         OpenElement *top = &stack[depth - 1];
-        if (StartsWith(p, L"<!--")) {
+        if (*p != '<') {
+            wchar_t *start = p;
+            while (*p && *p != '<')
+                p++;
+            if (!skipping)
+                AddText(top, start, (int)(p - start), true);
+        } else if (p[1] == '!' && StartsWith(p, L"<!--")) {
             p = SkipPast(p, L"-->");
-        } else if (StartsWith(p, L"<![CDATA[")) {
-            const wchar_t *start = p + 9;
-            const wchar_t *q = start;
+        } else if (p[1] == '!' && StartsWith(p, L"<![CDATA[")) {
+            wchar_t *start = p + 9;
+            wchar_t *q = start;
             while (*q && !StartsWith(q, L"]]>"))
                 q++;
             if (!skipping)
-                top->Text.AppendN(start, (int)(q - start));
+                AddText(top, start, (int)(q - start), false);
             p = *q ? q + 3 : q;
-        } else if (StartsWith(p, L"<?")) {
+        } else if (p[1] == '?') {
             p = SkipPast(p, L"?>");
-        } else if (StartsWith(p, L"</")) {
+        } else if (p[1] == '/') {
             p = SkipPast(p, L">");
             if (skipping) {
                 skipping--;
             } else {
-                FinishText(top->Element, &top->Text);
+                FinishText(d, top);
                 depth--;
             }
-        } else if (*p == '<') {
+        } else {
             p++;
             if (!IsNameChar(*p)) {
                 if (*p)
                     p++;
                 continue;
             }
-            const wchar_t *name = p;
-            while (IsNameChar(*p))
-                p++;
-            XmlElement *child = NewElement(name, (int)(p - name));
-            TagEnd end = ReadStartTag(&p, child);
-            if (skipping || depth >= XML_MAX_DEPTH) {
-                XmlFree(child);
+            wchar_t *name = p;
+            p = SkipName(p);
+            bool skip = skipping || depth >= XML_MAX_DEPTH;
+            XmlElement *child = NULL;
+            if (!skip) {
+                child = (XmlElement *)Carve(d, sizeof(XmlElement));
+                child->Name = name;
+            }
+            TagEnd end = ReadStartTag(&p, d, child);
+            if (skip) {
                 if (end == TAG_OPEN)
                     skipping++;
                 continue;
@@ -276,26 +412,21 @@ static void ReadContent(const wchar_t *p, XmlElement *root)
                 OpenElement *next = &stack[depth++];
                 next->Element = child;
                 next->LastChild = NULL;
-                next->Text = TextBuilder();
+                BeginText(next);
             }
-        } else {
-            const wchar_t *start = p;
-            while (*p && *p != '<')
-                p++;
-            if (!skipping)
-                XmlDecodeText(&top->Text, start, (int)(p - start));
         }
     }
-    while (depth > 0) {
-        OpenElement *top = &stack[--depth];
-        FinishText(top->Element, &top->Text);
-    }
+    while (depth > 0)
+        FinishText(d, &stack[--depth]);
+    /* The joined pieces may have held passwords. */
+    for (int i = 0; i <= XML_MAX_DEPTH; i++)
+        stack[i].Joined.Wipe();
     MemFree(stack);
 }
 
-XmlElement *XmlParseDocument(const wchar_t *text)
+XmlElement *XmlParseOwnedText(wchar_t *text, int units)
 {
-    const wchar_t *p = text;
+    wchar_t *p = text;
     if (!p)
         return NULL;
     while (*p) {
@@ -309,49 +440,54 @@ XmlElement *XmlParseDocument(const wchar_t *text)
         } else if (*p == '<') {
             p++;
             if (!IsNameChar(*p))
-                return NULL;
-            const wchar_t *name = p;
-            while (IsNameChar(*p))
-                p++;
-            XmlElement *root = NewElement(name, (int)(p - name));
-            if (ReadStartTag(&p, root) == TAG_OPEN)
-                ReadContent(p, root);
+                break;
+            XmlDocument *d = (XmlDocument *)MemAlloc(sizeof(XmlDocument));
+            d->Text = text;
+            d->Units = units;
+            d->NextSize = FIRST_BLOCK;
+            d->Empty = (wchar_t *)Carve(d, sizeof(wchar_t));
+            XmlElement *root = &d->Root;
+            root->Name = p;
+            p = SkipName(p);
+            if (ReadStartTag(&p, d, root) == TAG_OPEN)
+                ReadContent(d, p, root);
             return root;
         } else if (*p) {
             p++;
         }
     }
+    MemWipe(text, ((size_t)units + 1) * sizeof(wchar_t));
+    MemFree(text);
     return NULL;
 }
 
-static void FreeOne(XmlElement *e)
+XmlElement *XmlParseDocument(const wchar_t *text)
 {
-    for (XmlAttribute *a = e->Attributes; a;) {
-        XmlAttribute *next = a->Next;
-        MemFree(a->Name);
-        MemFree(a->Value);
-        MemFree(a);
-        a = next;
-    }
-    MemFree(e->Name);
-    MemFree(e->Text);
-    MemFree(e);
+    if (!text)
+        return NULL;
+    int n = StrLen(text);
+    wchar_t *copy = (wchar_t *)MemAlloc(((size_t)n + 1) * sizeof(wchar_t));
+    MemCopy(copy, text, (size_t)n * sizeof(wchar_t));
+    return XmlParseOwnedText(copy, n);
 }
 
-void XmlFree(XmlElement *e)
+void XmlFree(XmlElement *root)
 {
-    XmlElement *stop = e ? e->Parent : NULL;
-    while (e) {
-        if (e->FirstChild) {
-            XmlElement *child = e->FirstChild;
-            e->FirstChild = NULL;
-            e = child;
-            continue;
-        }
-        XmlElement *next = e->NextSibling, *up = e->Parent;
-        FreeOne(e);
-        e = next ? next : (up != stop ? up : NULL);
+    if (!root)
+        return;
+    XmlDocument *d = (XmlDocument *)root;
+    /* Texts, values and joined pieces may hold passwords.  Only the used
+     * part of a block is wiped: nothing was written to the rest. */
+    d->Blocks->Used = (size_t)(d->Free - (char *)d->Blocks);
+    for (XmlBlock *b = d->Blocks; b;) {
+        XmlBlock *next = b->Next;
+        MemWipe(b, b->Used);
+        MemFree(b);
+        b = next;
     }
+    MemWipe(d->Text, ((size_t)d->Units + 1) * sizeof(wchar_t));
+    MemFree(d->Text);
+    MemFree(d);
 }
 
 XmlElement *XmlChild(const XmlElement *e, const wchar_t *name)
@@ -360,6 +496,65 @@ XmlElement *XmlChild(const XmlElement *e, const wchar_t *name)
         if (StrEqualNoCase(c->Name, name))
             return c;
     return NULL;
+}
+
+static bool IsPrintableAscii(const wchar_t *s)
+{
+    for (; *s; s++)
+        if (*s < 32 || *s > 126)
+            return false;
+    return true;
+}
+
+static wchar_t FoldAscii(wchar_t c)
+{
+    return c >= 'A' && c <= 'Z' ? (wchar_t)(c + 32) : c;
+}
+
+/* StrEqualNoCase(name, wanted) for a name of printable ASCII: then
+ * folding A-Z decides, unless wanted holds other characters. */
+static bool AsciiNameIs(const wchar_t *name, const wchar_t *wanted)
+{
+    for (const wchar_t *a = name, *b = wanted;; a++, b++) {
+        if (*b && (*b < 32 || *b > 126))
+            return StrEqualNoCase(name, wanted);
+        wchar_t x = FoldAscii(*a), y = FoldAscii(*b);
+        if (x != y)
+            return false;
+        if (!x)
+            return true;
+    }
+}
+
+void XmlChildren(const XmlElement *e, const wchar_t *const *names, int count,
+                 const XmlElement **found)
+{
+    int missing = count;
+    for (int i = 0; i < count; i++)
+        found[i] = NULL;
+    /* Children mostly come in the order of the names: each search starts
+     * after the name the last child matched, and ends at the first match
+     * as no child matches two distinct names. */
+    int next = 0;
+    for (XmlElement *c = e ? e->FirstChild : NULL; c && missing > 0; c = c->NextSibling) {
+        bool ascii = IsPrintableAscii(c->Name);
+        wchar_t first = FoldAscii(c->Name[0]);
+        for (int k = 0; k < count; k++) {
+            int i = next + k < count ? next + k : next + k - count;
+            if (found[i])
+                continue;
+            /* Printable first characters that differ after folding decide. */
+            wchar_t w = names[i][0];
+            if (ascii && first && w >= 32 && w <= 126 && FoldAscii(w) != first)
+                continue;
+            if (ascii ? AsciiNameIs(c->Name, names[i]) : StrEqualNoCase(c->Name, names[i])) {
+                found[i] = c;
+                missing--;
+                next = i + 1 < count ? i + 1 : 0;
+                break;
+            }
+        }
+    }
 }
 
 const wchar_t *XmlAttr(const XmlElement *e, const wchar_t *name)

@@ -31,9 +31,20 @@ enum { XML_MAX_DEPTH = 256 };
 
 /* The root element of a zero-terminated text, or null.  Free with XmlFree. */
 XmlElement *XmlParseDocument(const wchar_t *text);
-/* Frees the element, its descendants and its following siblings. */
-void XmlFree(XmlElement *e);
+/* XmlParseDocument of a text the caller hands over: a MemAlloc block
+ * holding units characters, then only zeros.  The document keeps its
+ * names and texts inside that block rather than in copies; XmlFree
+ * wipes and frees it (this does so at once when there is no root). */
+XmlElement *XmlParseOwnedText(wchar_t *text, int units);
+/* Frees the whole document of a root from the parse functions. */
+void XmlFree(XmlElement *root);
 XmlElement *XmlChild(const XmlElement *e, const wchar_t *name);
+/* For each of count names (printable ASCII, and distinct without regard
+ * to case, as the program's element names are), the child XmlChild
+ * would give for it, into found; one pass over the children however
+ * many names are asked. */
+void XmlChildren(const XmlElement *e, const wchar_t *const *names, int count,
+                 const XmlElement **found);
 const wchar_t *XmlAttr(const XmlElement *e, const wchar_t *name);
 const wchar_t *XmlChildText(const XmlElement *e, const wchar_t *name);
 /* def when the child is missing or its text empty; else ParseInt. */

@@ -6,8 +6,10 @@
 
 void XmlWriteIndent(TextBuilder *b, int depth)
 {
-    for (int i = 0; i < depth; i++)
-        b->AppendChar('\t');
+    static const wchar_t tabs[] = L"\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t";
+    const int most = (int)(sizeof tabs / sizeof tabs[0]) - 1;
+    for (; depth > 0; depth -= most)
+        b->AppendN(tabs, depth < most ? depth : most);
 }
 
 void XmlWriteEscaped(TextBuilder *b, const wchar_t *text)
@@ -17,37 +19,43 @@ void XmlWriteEscaped(TextBuilder *b, const wchar_t *text)
     const wchar_t *run = text;
     for (const wchar_t *p = text;; p++) {
         wchar_t c = *p;
-        const wchar_t *rep = NULL;
+        /* Everything above '>' stands for itself: the common case. */
+        if (c > '>' || (c >= 32 && c != '"' && c != '&' && c != '<' && c != '>'))
+            continue;
+        b->AppendN(run, (int)(p - run));
+        if (!c)
+            return;
         switch (c) {
-        case '"': rep = L"&quot;"; break;
-        case '&': rep = L"&amp;"; break;
-        case '<': rep = L"&lt;"; break;
-        case '>': rep = L"&gt;"; break;
-        default: break;
+        case '"': b->AppendN(L"&quot;", 6); break;
+        case '&': b->AppendN(L"&amp;", 5); break;
+        case '<': b->AppendN(L"&lt;", 4); break;
+        case '>': b->AppendN(L"&gt;", 4); break;
+        default: {
+            wchar_t ref[5] = { '&', '#' };
+            int n = 2;
+            if (c >= 10)
+                ref[n++] = (wchar_t)('0' + c / 10);
+            ref[n++] = (wchar_t)('0' + c % 10);
+            ref[n++] = ';';
+            b->AppendN(ref, n);
+            break;
         }
-        if (!c || rep || c < 32) {
-            b->AppendN(run, (int)(p - run));
-            if (!c)
-                return;
-            if (rep)
-                b->Append(rep);
-            else
-                b->AppendFormat(L"&#%d;", (int)c);
-            run = p + 1;
         }
+        run = p + 1;
     }
 }
 
 void XmlWriteElement(TextBuilder *b, int depth, const wchar_t *name, const wchar_t *text)
 {
+    int n = StrLen(name);
     XmlWriteIndent(b, depth);
     b->AppendChar('<');
-    b->Append(name);
+    b->AppendN(name, n);
     b->AppendChar('>');
     XmlWriteEscaped(b, text);
-    b->Append(L"</");
-    b->Append(name);
-    b->Append(L">\r\n");
+    b->AppendN(L"</", 2);
+    b->AppendN(name, n);
+    b->AppendN(L">\r\n", 3);
 }
 
 void XmlWriteIntElement(TextBuilder *b, int depth, const wchar_t *name, int value)

@@ -428,3 +428,75 @@ TEST_F(ConfigFile, FailedSaveKeepsOldFile)
     EXPECT_GE(StrLen(ConfigFilePath), 256);
     EXPECT_FALSE(ConfigSave());
 }
+
+/* A file far longer than the pieces it is written in: the bytes are
+ * those of the whole text, whatever falls on the seams. */
+TEST_F(ConfigFile, LongFileWrittenInPieces)
+{
+    /* one run of text longer than a piece, which grows the buffer */
+    std::string longScript = "cd /\r\n";
+    for (int i = 0; i < 40000; i++)
+        longScript += i % 1000 ? "서버" : "😀";
+    longScript += "\r\n&<end>";
+    for (int i = 0; i < 2500; i++) {
+        ServerNode *s = NodeNew(NODE_SERVER);
+        StrAssign(&s->UID, WText("{" + std::to_string(i) + "}"));
+        StrAssign(&s->DisplayName, WText(std::string((size_t)(i % 13), 'x') + "서버😀" + std::to_string(i)));
+        if (i % 100 == 7) {
+            std::vector<wchar_t> lone = { 'a', (wchar_t)0xD83D, 0 };
+            StrAssign(&s->ServerName, lone.data());
+            lone[1] = (wchar_t)0xDE00;
+            StrAssign(&s->UserName, lone.data());
+        }
+        if (i == 1234)
+            StrAssign(&s->Script, WText(longScript));
+        NodeAppendChild(ServersRoot, s);
+    }
+    std::string saved = Saved();
+    TextBuilder b = {};
+    b.Append(L"\t<Servers>\r\n");
+    NodeWriteList(&b, ServersRoot->FirstChild, 2, false, false);
+    b.Append(L"\t</Servers>\r\n");
+    int n = 0;
+    char *servers = Utf8FromWide(b.Text(), &n);
+    b.Release();
+    EXPECT_GT(saved.size(), 1000000u);
+    EXPECT_NE(saved.find(std::string(servers, (size_t)n)), std::string::npos);
+    EXPECT_EQ(saved.compare(saved.size() - 12, 12, "</Kestrum>\r\n"), 0);
+    MemFree(servers);
+
+    ResetModel();
+    ASSERT_TRUE(ConfigLoad());
+    EXPECT_EQ(NodeCountServers(ServersRoot), 2500);
+    ServerNode *s = ServersRoot->FirstChild;
+    for (int i = 0; i < 1234; i++)
+        s = s->NextSibling;
+    EXPECT_EQ(U8(s->Script), longScript);
+    EXPECT_EQ(Saved(), saved);
+}
+
+/* Loading reads the file into the block that holds its text; the result
+ * is that of ConfigApply on the same bytes, ill-formed ones included. */
+TEST_F(ConfigFile, LoadAsApplied)
+{
+    std::string korean;
+    for (int i = 0; i < 2000; i++)
+        korean += "<Node Type='1'><DisplayName>서버 " + std::to_string(i) + "</DisplayName></Node>";
+    const std::string files[] = {
+        Doc("<TabCaption>1</TabCaption>", "<Servers>" + korean + "</Servers>"),
+        "\xEF\xBB\xBF" + Doc("", "<Servers><Node Type='1'><DisplayName>bom</DisplayName></Node></Servers>"),
+        Doc("", "<Servers><Node Type='1'><DisplayName>a\xFF\xC3(\xED\xA0\x80z</DisplayName></Node>" + korean +
+                    "</Servers>"),
+        Doc("", "<Servers><Node Type='1'><DisplayName>cut \xF0\x9F\x98</DisplayName></Node></Servers>") + "\xE2\x82",
+    };
+    for (const std::string &file : files) {
+        ResetModel();
+        ASSERT_EQ(ConfigApply(file.data(), (int)file.size()), CONFIG_APPLIED);
+        std::string applied = TreeShape(ServersRoot);
+        int tab = Settings.TabCaption;
+        ResetModel();
+        ASSERT_TRUE(Load(file));
+        EXPECT_EQ(TreeShape(ServersRoot), applied);
+        EXPECT_EQ(Settings.TabCaption, tab);
+    }
+}

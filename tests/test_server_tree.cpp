@@ -379,3 +379,49 @@ TEST(NodeXml, SealedPasswords)
     NodeFreeTree(f);
     MemFree(sealed);
 }
+
+/* The first of repeated fields counts, names match without regard to
+ * case, and names that begin alike are told apart. */
+TEST(NodeXml, FieldsFoundAsByName)
+{
+    ServerNode *f = ReadNodes("<Node Type='1'><scriptdelay>5</scriptdelay><SCRIPT>s</SCRIPT><Script>t</Script>"
+                              "<passwordmode>2</passwordmode><PORT>1</PORT><Port>2</Port>"
+                              "<UID></UID><UID>{LATER}</UID><savedsession>web</savedsession></Node>",
+                              false);
+    ServerNode *n = f->FirstChild;
+    EXPECT_EQ(U8(n->Script), "s");
+    EXPECT_EQ(n->ScriptDelay, 5);
+    EXPECT_EQ(n->PasswordMode, 2);
+    EXPECT_EQ(n->Port, 1);
+    EXPECT_EQ(U8(n->UID).size(), 38u);      /* the first UID is empty: a fresh one */
+    EXPECT_EQ(U8(n->SavedSession), "web");
+    EXPECT_EQ(n->PuttyConType, CON_SSH);
+    NodeFreeTree(f);
+}
+
+TEST(NodeXml, ListsAppendInOrder)
+{
+    std::string doc;
+    for (int i = 0; i < 3000; i++)
+        doc += "<Node Type='1'><DisplayName>s" + std::to_string(i) + "</DisplayName></Node>";
+    ServerNode *folder = NodeNew(NODE_FOLDER);
+    NodeAppendChild(folder, Named(NODE_SERVER, "first"));
+    XmlElement *r = XmlParseDocument(WText("<r>" + doc + "<Node><DisplayName>F</DisplayName>" + doc +
+                                           "</Node></r>"));
+    NodeReadList(folder, r, false);
+    XmlFree(r);
+    int count = 0;
+    ServerNode *last = NULL;
+    for (ServerNode *c = folder->FirstChild; c; c = c->NextSibling, count++) {
+        EXPECT_EQ(c->Parent, folder);
+        last = c;
+    }
+    EXPECT_EQ(count, 3002);
+    EXPECT_EQ(U8(folder->FirstChild->DisplayName), "first");
+    EXPECT_EQ(U8(folder->FirstChild->NextSibling->DisplayName), "s0");
+    ASSERT_EQ(last->Type, NODE_FOLDER);
+    EXPECT_EQ(NodeCountServers(last), 3000);
+    EXPECT_EQ(U8(last->FirstChild->DisplayName), "s0");
+    EXPECT_EQ(last->FirstChild->Parent, last);
+    NodeFreeTree(folder);
+}

@@ -2,6 +2,7 @@
  * Memory, strings, TextBuilder, ParseInt and UTF-8 conversion.
  */
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include "../core/text.h"
 #include "test_util.h"
@@ -210,4 +211,166 @@ TEST(Utf8, RoundTripAndInvalid)
     EXPECT_EQ(n, 0);
     EXPECT_STREQ(back, "");
     MemFree(back);
+}
+
+/* Each length of sequence at every offset around the eight-byte steps
+ * of the ASCII path, both ways. */
+TEST(Utf8, EverySequenceLengthAtEveryOffset)
+{
+    const char *chars[] = { "\x7F", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF",
+                            "\xEE\x80\x80", "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF" };
+    for (const char *c : chars)
+        for (int before = 0; before < 18; before++)
+            for (int after = 0; after < 12; after += 5) {
+                std::string text = std::string(before, 'a') + c + std::string(after, 'z');
+                int units = -1;
+                wchar_t *w = WideFromUtf8(text.data(), (int)text.size(), &units);
+                EXPECT_EQ(U8(w), text);
+                EXPECT_EQ(units, before + after + (strlen(c) == 4 ? 2 : 1));
+                int n = -1;
+                char *back = Utf8FromWide(w, &n);
+                EXPECT_EQ(std::string(back, (size_t)n), text);
+                char piece[64];
+                EXPECT_EQ(Utf8Encode(w, units, piece), n);
+                EXPECT_EQ(std::string(piece, (size_t)n), text);
+                MemFree(back);
+                MemFree(w);
+            }
+}
+
+TEST(Utf8, UnitsCountZerosAndInvalidBytes)
+{
+    int units = -1;
+    wchar_t *w = WideFromUtf8("a\0b\xF0\x9F\x98\x80", 7, &units);
+    EXPECT_EQ(units, 5);
+    EXPECT_EQ(w[1], 0);
+    EXPECT_EQ(w[2], 'b');
+    EXPECT_EQ((unsigned)w[3], 0xD83Du);
+    EXPECT_EQ((unsigned)w[4], 0xDE00u);
+    EXPECT_EQ(w[5], 0);
+    MemFree(w);
+    /* an invalid byte after a long valid start: the whole text is converted again */
+    std::string text = std::string(20, 'v') + "\xFF" + "w";
+    w = WideFromUtf8(text.data(), (int)text.size(), &units);
+    EXPECT_EQ(units, 22);
+    EXPECT_EQ(StrLen(w), 22);
+    EXPECT_EQ((unsigned)w[20], 0xFFFDu);
+    EXPECT_EQ(w[21], 'w');
+    MemFree(w);
+}
+
+/* The bytes placed as a file read into the upper part of the block. */
+static wchar_t *InPlace(const std::string &bytes, int *units)
+{
+    char *block = (char *)MemAlloc((bytes.size() + 1) * sizeof(wchar_t));
+    memcpy(block + bytes.size() + 2, bytes.data(), bytes.size());
+    return WideFromUtf8InPlace(block, (int)bytes.size(), units);
+}
+
+TEST(Utf8, InPlaceGivesTheSameTextAndOnlyZerosAfterIt)
+{
+    std::string korean;
+    for (int i = 0; i < 400; i++)
+        korean += i % 5 ? "서버" : "😀 x";
+    const std::string texts[] = {
+        "", "x", "\xEF\xBB\xBF", "\xEF\xBB", "\xEF\xBB\xBFok", std::string(1000, 'a') + "é",
+        korean, "\xEF\xBB\xBF" + korean, std::string(30, 'a') + "\xFF\xFE" + korean,
+        std::string("a\0b", 3) + korean,
+    };
+    for (const std::string &t : texts) {
+        int expectedUnits = -1, units = -2;
+        wchar_t *expected = WideFromUtf8(t.data(), (int)t.size(), &expectedUnits);
+        wchar_t *w = InPlace(t, &units);
+        ASSERT_EQ(units, expectedUnits) << t;
+        EXPECT_EQ(MemCompare(w, expected, ((size_t)units + 1) * sizeof(wchar_t)), 0) << t;
+        /* What follows the text in the block is wiped, not left-over bytes
+         * of the file: the document that takes the text wipes only so far. */
+        size_t capacity = t.size() + 1 - (t.size() > 2 && t.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
+        for (size_t i = (size_t)units; i < capacity; i++)
+            ASSERT_EQ(w[i], 0) << t << " at " << i;
+        MemFree(w);
+        MemFree(expected);
+    }
+}
+
+TEST(Utf8, EncodeLoneSurrogatesAsTheWholeConversion)
+{
+    const wchar_t texts[][6] = {
+        { 'a', 0xD83D, 0xDE00, 'b', 0 }, { 0xD800, 'x', 0 }, { 'x', 0xDC00, 0 }, { 0xDBFF, 0 },
+        { 0xDC00, 0xD800, 0 }, { 0x7FF, 0x800, 0xFFFF, 0 },
+    };
+    for (const wchar_t *t : texts) {
+        char piece[32];
+        int n = Utf8Encode(t, StrLen(t), piece);
+        int m = -1;
+        char *whole = Utf8FromWide(t, &m);
+        EXPECT_EQ(std::string(piece, (size_t)n), std::string(whole, (size_t)m));
+        MemFree(whole);
+    }
+}
+
+TEST(TextBuilder, ReserveMeansNoGrowth)
+{
+    TextBuilder b = {};
+    b.Append(L"start");
+    b.Reserve(500);
+    wchar_t *buffer = b.Buffer;
+    for (int i = 0; i < 500; i++)
+        b.AppendChar('x');
+    EXPECT_EQ(b.Buffer, buffer);
+    EXPECT_EQ(b.Length, 505);
+    b.Release();
+}
+
+/* A drain that keeps the text it is given, leaving Keep characters. */
+struct Drained {
+    std::string Text;
+    int Keep;
+    int Calls;
+};
+
+static int DrainAllBut(TextBuilder *b, void *context)
+{
+    Drained *d = (Drained *)context;
+    int n = b->Length > d->Keep ? b->Length - d->Keep : 0;
+    std::vector<wchar_t> part(b->Buffer, b->Buffer + n);
+    part.push_back(0);
+    d->Text += U8(part.data());
+    d->Calls++;
+    return n;
+}
+
+TEST(TextBuilder, DrainEmptiesInsteadOfGrowing)
+{
+    Drained d = {};
+    TextBuilder b = {};
+    b.Drain = DrainAllBut;
+    b.DrainContext = &d;
+    b.Reserve(100);
+    wchar_t *buffer = b.Buffer;
+    int capacity = b.Capacity;
+    std::string expected;
+    for (int i = 0; i < 600; i++) {
+        d.Keep = i % 4;
+        std::string piece = std::string((size_t)(i % 37), (char)('a' + i % 26)) + "|";
+        b.Append(WText(piece));
+        b.AppendChar('-');
+        b.AppendFormat(L"%d", i);
+        expected += piece + "-" + std::to_string(i);
+    }
+    EXPECT_GT(d.Calls, 10);
+    EXPECT_EQ(b.Buffer, buffer);
+    EXPECT_EQ(b.Capacity, capacity);
+    EXPECT_EQ(d.Text + U8(b.Text()), expected);
+
+    /* more than a whole buffer at once, or a drain that takes nothing: it grows */
+    std::vector<wchar_t> big((size_t)capacity * 2, 'q');
+    b.AppendN(big.data(), (int)big.size());
+    EXPECT_GT(b.Capacity, capacity);
+    EXPECT_EQ(d.Text + U8(b.Text()), expected + std::string(big.size(), 'q'));
+    int grown = b.Capacity;
+    d.Keep = 1 << 30;
+    b.AppendN(big.data(), (int)big.size());
+    EXPECT_GT(b.Capacity, grown);
+    b.Wipe();
 }

@@ -220,3 +220,80 @@ TEST(XmlDecode, References)
     EXPECT_EQ(Decode("&&amp;"), "&&");
     EXPECT_EQ(Decode("tail&"), "tail&");
 }
+
+/* Names, values and texts stay in the text they were read from: each
+ * must end exactly where it did, whatever follows it. */
+TEST(XmlReader, NeighbouringNamesValuesAndTexts)
+{
+    XmlElement *r = Parse("<r a='1'b=\"&lt;2&gt;\"c d = 'x&amp;&amp;y' e=\"\"><x/>t&amp;u<y k='&#x1F600;'>v</y>"
+                          "<z>w&#65;</z>tail<![CDATA[&c]]></r>");
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(U8(r->Name), "r");
+    EXPECT_EQ(U8(XmlAttr(r, L"a")), "1");
+    EXPECT_EQ(U8(XmlAttr(r, L"b")), "<2>");
+    EXPECT_EQ(U8(XmlAttr(r, L"c")), "");
+    EXPECT_EQ(U8(XmlAttr(r, L"d")), "x&&y");
+    EXPECT_EQ(U8(XmlAttr(r, L"e")), "");
+    EXPECT_EQ(U8(r->Text), "t&utail&c");
+    XmlElement *x = r->FirstChild, *y = x->NextSibling, *z = y->NextSibling;
+    EXPECT_EQ(U8(x->Name), "x");
+    EXPECT_EQ(x->Text, nullptr);
+    EXPECT_EQ(U8(y->Name), "y");
+    EXPECT_EQ(U8(XmlAttr(y, L"k")), "😀");
+    EXPECT_EQ(U8(y->Text), "v");
+    EXPECT_EQ(U8(z->Text), "wA");
+    EXPECT_EQ(z->NextSibling, nullptr);
+    XmlFree(r);
+    r = Parse("<a\tx='1'/><b/>");
+    EXPECT_EQ(U8(r->Name), "a");
+    EXPECT_EQ(U8(XmlAttr(r, L"x")), "1");
+    XmlFree(r);
+    r = Parse("<a><b>1</b><b>2</b>");
+    EXPECT_EQ(U8(r->FirstChild->Text), "1");
+    EXPECT_EQ(U8(r->FirstChild->NextSibling->Text), "2");
+    XmlFree(r);
+}
+
+/* The text handed over becomes the document's; without a root it is
+ * released at once (the leak check of the native build sees to both). */
+TEST(XmlReader, OwnedText)
+{
+    const char *docs[] = { "<a x='&amp;'>t&lt;</a>", "no root here" };
+    for (const char *doc : docs) {
+        WText w(doc);
+        int n = StrLen(w);
+        wchar_t *text = (wchar_t *)MemAlloc(((size_t)n + 1) * sizeof(wchar_t));
+        MemCopy(text, w, (size_t)n * sizeof(wchar_t));
+        XmlElement *r = XmlParseOwnedText(text, n);
+        if (doc[0] == '<') {
+            ASSERT_NE(r, nullptr);
+            EXPECT_EQ(U8(XmlAttr(r, L"x")), "&");
+            EXPECT_EQ(U8(r->Text), "t<");
+        } else {
+            EXPECT_EQ(r, nullptr);
+        }
+        XmlFree(r);
+    }
+    EXPECT_EQ(XmlParseOwnedText(NULL, 0), nullptr);
+}
+
+TEST(XmlReader, ChildrenInOnePassAsXmlChild)
+{
+    XmlElement *r = Parse("<n><scriptdelay>1</scriptdelay><Script>a</Script><SCRIPT>b</SCRIPT>"
+                          "<PassWord>p</PassWord><Pört>x</Pört><Port/><port>2</port><P/><>q</></n>");
+    const wchar_t *names[] = { L"Script", L"ScriptDelay", L"Password", L"PasswordMode", L"Port",
+                               L"P", L"Scrip", L"" };
+    const int count = sizeof names / sizeof names[0];
+    const XmlElement *found[count];
+    XmlChildren(r, names, count, found);
+    for (int i = 0; i < count; i++)
+        EXPECT_EQ(found[i], XmlChild(r, names[i])) << U8(names[i]);
+    EXPECT_EQ(U8(found[0]->Text), "a");
+    EXPECT_EQ(U8(found[1]->Text), "1");
+    EXPECT_EQ(U8(found[2]->Text), "p");
+    EXPECT_EQ(found[3], nullptr);
+    XmlChildren(NULL, names, count, found);
+    for (int i = 0; i < count; i++)
+        EXPECT_EQ(found[i], nullptr);
+    XmlFree(r);
+}

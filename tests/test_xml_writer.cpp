@@ -70,3 +70,12 @@ TEST(XmlWriter, EveryTextReadsBackUnchanged)
     std::string all = U8(every.data());
     EXPECT_EQ(RoundTrip(all), all);
 }
+
+TEST(XmlWriter, DeepIndent)
+{
+    TextBuilder b = {};
+    XmlWriteIndent(&b, 40);
+    XmlWriteIndent(&b, 0);
+    EXPECT_EQ(U8(b.Text()), std::string(40, '\t'));
+    b.Release();
+}
