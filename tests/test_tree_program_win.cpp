@@ -182,7 +182,7 @@ TEST_F(TreeProgram, EditByMouseAndKeys)
     Click(Row(1, 1));
     Press(VK_DELETE);
     EXPECT_EQ(k.Answer(IDYES), "'www'을(를) 삭제할까요?");
-    ASSERT_TRUE(SavedTreeIs("0web 1db 0ops 1db ")) << SavedTree();
+    ASSERT_TRUE(SavedTreeIs("0web 1db 0ops 1db ")) << SavedTree() << k.Answer(IDOK);
 
     /* a new folder is named in place */
     Click(Row(2, 0));
