@@ -24,6 +24,7 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -31,29 +32,6 @@
 namespace {
 
 enum { CUE_EXIT = WM_APP + 1 };
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
-bool Until(const std::function<bool()> &done, DWORD ms = 10000)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        Pump();
-        SessionsTick();
-        if (done())
-            return true;
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(15);
-    }
-}
 
 struct Entry {
     std::string text;

@@ -27,34 +27,12 @@
 #include "../ui/shell/menus.h"
 #include "../ui/shell/tabs.h"
 #include "../ui/tree/tree_view.h"
+#include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
 
 namespace {
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
-bool Until(const std::function<bool()> &done, DWORD ms = 10000)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        Pump();
-        SessionsTick();
-        if (done())
-            return true;
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(15);
-    }
-}
 
 ServerNode *Add(ServerNode *folder, int type, const char *name)
 {
@@ -119,16 +97,7 @@ struct Commands : ::testing::Test {
 
     static void SetUpTestSuite()
     {
-        if (MainWindow)
-            return;
-        INITCOMMONCONTROLSEX icc = { sizeof icc, 0x42FF };
-        InitCommonControlsEx(&icc);
-        CreateUiFont();
-        SettingsSetDefaults();
-        RegisterWindowClasses(GetModuleHandleW(NULL));
-        CreateMainWindow(GetModuleHandleW(NULL));
-        ShowWindow(MainWindow, SW_SHOW);
-        LayoutMainWindow();
+        OpenMainWindow();
     }
     void SetUp() override
     {

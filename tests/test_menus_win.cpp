@@ -24,6 +24,7 @@
 #include "../ui/shell/menus.h"
 #include "../ui/shell/tabs.h"
 #include "../ui/tree/tree_view.h"
+#include "main_window_util.h"
 #include "test_util.h"
 #include "win_shot.h"
 
@@ -73,15 +74,6 @@ TEST(HotkeyText, ExtendedKeysFallbackAndCut)
     EXPECT_EQ(Text(0x6009, 5), "Ctrl");
     EXPECT_EQ(Text(0, 3), "(없");
     EXPECT_EQ(Text(0x6009, 1), "");
-}
-
-static void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
 }
 
 /* One menu item: "text=id", "[popup text]" or "-", with its states. */
@@ -188,16 +180,7 @@ struct Menus : ::testing::Test {
         wc.hInstance = GetModuleHandleW(NULL);
         wc.lpszClassName = L"MenusTestPutty";
         RegisterClassW(&wc);
-        if (MainWindow)
-            return;
-        INITCOMMONCONTROLSEX icc = { sizeof icc, 0x42FF };
-        InitCommonControlsEx(&icc);
-        CreateUiFont();
-        SettingsSetDefaults();
-        RegisterWindowClasses(GetModuleHandleW(NULL));
-        CreateMainWindow(GetModuleHandleW(NULL));
-        ShowWindow(MainWindow, SW_SHOW);
-        LayoutMainWindow();
+        OpenMainWindow();
     }
     void SetUp() override
     {

@@ -28,6 +28,7 @@
 #include "../ui/shell/menus.h"
 #include "../ui/shell/toolbar.h"
 #include "../ui/tree/tree_view.h"
+#include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -77,15 +78,6 @@ int Answer(UINT flags, const wchar_t *text)
     int a = Answers.front();
     Answers.erase(Answers.begin());
     return a;
-}
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
 }
 
 std::string Server(const std::string &name, const std::string &more = "")
@@ -166,16 +158,7 @@ struct MtputtyCommand : ::testing::Test {
 
     static void SetUpTestSuite()
     {
-        if (MainWindow)
-            return;
-        INITCOMMONCONTROLSEX icc = { sizeof icc, 0x42FF };
-        InitCommonControlsEx(&icc);
-        CreateUiFont();
-        SettingsSetDefaults();
-        RegisterWindowClasses(GetModuleHandleW(NULL));
-        CreateMainWindow(GetModuleHandleW(NULL));
-        ShowWindow(MainWindow, SW_SHOW);
-        LayoutMainWindow();
+        OpenMainWindow();
     }
     void SetUp() override
     {

@@ -112,7 +112,9 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
     PostMessageW(main, WM_COMMAND, CMD_VIEW_STACKED, 0);
     ASSERT_TRUE(WaitFor([&] {
         shown = visibleHosts();
-        return shown.size() == 3 && shown[0].first.left == shown[2].first.left;
+        /* every window moved, not only the first */
+        return shown.size() == 3 && shown[0].first.left == shown[2].first.left &&
+               shown[0].first.bottom == shown[1].first.top && shown[1].first.bottom == shown[2].first.top;
     }, 5000));
     EXPECT_EQ(shown[0].first.bottom, shown[1].first.top);
     EXPECT_EQ(shown[1].first.bottom, shown[2].first.top);
@@ -122,7 +124,8 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
     PostMessageW(main, WM_COMMAND, CMD_VIEW_GRID, 0);
     ASSERT_TRUE(WaitFor([&] {
         shown = visibleHosts();
-        return shown.size() == 3 && shown[0].first.top == shown[1].first.top;
+        return shown.size() == 3 && shown[0].first.top == shown[1].first.top &&
+               shown[2].first.top == shown[0].first.bottom && shown[2].first.left == shown[0].first.left;
     }, 5000));
     EXPECT_EQ(shown[0].first.right, shown[1].first.left);     /* two on top */
     EXPECT_EQ(shown[2].first.left, shown[0].first.left);      /* one bottom left */

@@ -20,6 +20,7 @@
 #include "../sessions/putty_sessions.h"
 #include "../ui/dialogs/properties_rules.h"
 #include "../ui/dialogs/server_properties.h"
+#include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -28,15 +29,6 @@ namespace {
 
 const char NOTE_EXPOSED[] = "\r\n(주의: 비밀번호가 명령줄에 노출됩니다)";
 const char NOTE_FILE[] = "\r\n(비밀번호는 잠시 쓰고 지우는 임시 파일로 전달합니다)";
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
 
 void AddSession(const char *name)
 {

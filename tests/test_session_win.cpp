@@ -23,21 +23,13 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
 
 /* The double's cues (WM_APP + n). */
 enum { CUE_EXIT = WM_APP + 1, CUE_TITLE, CUE_CONFIG_OPEN, CUE_CONFIG_CLOSE, CUE_DESTROY, CUE_STATE };
-
-static void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
 
 struct Sessions : ::testing::Test {
     TempDir dir;
@@ -46,16 +38,7 @@ struct Sessions : ::testing::Test {
     /* The real main window, its timer ticking as in the program. */
     static void SetUpTestSuite()
     {
-        if (MainWindow)
-            return;
-        INITCOMMONCONTROLSEX icc = { sizeof icc, 0x42FF };
-        InitCommonControlsEx(&icc);
-        CreateUiFont();
-        SettingsSetDefaults();
-        RegisterWindowClasses(GetModuleHandleW(NULL));
-        CreateMainWindow(GetModuleHandleW(NULL));
-        ShowWindow(MainWindow, SW_SHOW);
-        LayoutMainWindow();
+        OpenMainWindow();
     }
     void SetUp() override
     {
@@ -88,20 +71,6 @@ struct Sessions : ::testing::Test {
         StrAssign(&n->CLParams, WText("-double-log \"" + log + "\" " + extra));
         NodeAppendChild(ServersRoot, n);
         return n;
-    }
-    /* Message loop and main timer until the condition holds. */
-    static bool Until(const std::function<bool()> &done, DWORD ms = 10000)
-    {
-        DWORD start = GetTickCount();
-        for (;;) {
-            Pump();
-            SessionsTick();
-            if (done())
-                return true;
-            if (GetTickCount() - start > ms)
-                return false;
-            Sleep(15);
-        }
     }
     std::string Log() { return ReadBytes(WText(log)); }
     bool Logged(const std::string &line) { return Log().find(line + "\r\n") != std::string::npos; }

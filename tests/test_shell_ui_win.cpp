@@ -30,34 +30,12 @@
 #include "../ui/shell/toolbar.h"
 #include "../ui/tree/tree_view.h"
 #include "program_util.h"
+#include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
 
 namespace {
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
-
-bool Until(const std::function<bool()> &done, DWORD ms = 10000)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        Pump();
-        SessionsTick();
-        if (done())
-            return true;
-        if (GetTickCount() - start > ms)
-            return false;
-        Sleep(15);
-    }
-}
 
 void MainWindowUp()
 {

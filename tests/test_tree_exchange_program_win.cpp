@@ -152,7 +152,7 @@ TEST_F(TreeExchangeProgram, ExportThenImportBesideTheTree)
               "현재 서버 트리를 바꿀까요?\n\n예: 바꾸기\n아니요: '가져온 서버' 폴더로 추가");
 
     /* the tree again under "가져온 서버", with the same UIDs */
-    EXPECT_TRUE(WaitFor([&] { return SavedTree() == "0web 1www 0db 0가져온 서버 1web 2www 1db "; }, 5000))
+    EXPECT_TRUE(WaitFor([&] { return SavedTree() == "0web 1www 0db 0가져온 서버 1web 2www 1db "; }, 15000))
         << SavedTree();
     std::string saved = File();
     EXPECT_EQ(Count(saved, std::string("<UID>") + WwwUid + "</UID>"), 2u);

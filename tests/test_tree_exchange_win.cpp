@@ -26,6 +26,7 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/tree/tree_view.h"
+#include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -38,15 +39,6 @@ const std::string AskMtputtyMode = "현재 서버 트리를 MTPuTTY 트리로 �
                                    "예: 바꾸기 (MTPuTTY의 PuTTY 경로·옵션·단축키도 가져옴)\n"
                                    "아니요: 'MTPuTTY에서 가져옴' 폴더로 추가";
 const std::string HandOver = "MTPuTTY 파일입니다. 'MTPuTTY 설정 가져오기'로 진행합니다.";
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&m);
-        DispatchMessageW(&m);
-    }
-}
 
 /* The message boxes of one command, answered in turn; an unplanned
  * question is cancelled. */
@@ -114,16 +106,7 @@ struct TreeExchangeCommand : ::testing::Test {
 
     static void SetUpTestSuite()
     {
-        if (MainWindow)
-            return;
-        INITCOMMONCONTROLSEX icc = { sizeof icc, 0x42FF };
-        InitCommonControlsEx(&icc);
-        CreateUiFont();
-        SettingsSetDefaults();
-        RegisterWindowClasses(GetModuleHandleW(NULL));
-        CreateMainWindow(GetModuleHandleW(NULL));
-        ShowWindow(MainWindow, SW_SHOW);
-        LayoutMainWindow();
+        OpenMainWindow();
     }
     void SetUp() override
     {
