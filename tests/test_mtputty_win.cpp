@@ -28,6 +28,7 @@
 #include "../ui/shell/menus.h"
 #include "../ui/shell/toolbar.h"
 #include "../ui/tree/tree_view.h"
+#include "answer_queue.h"
 #include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
@@ -59,25 +60,6 @@ std::string Replaced(std::string text, const std::string &path)
 {
     text.replace(text.find("%s"), 2, path);
     return text;
-}
-
-/* The message boxes of one command, answered in turn; an unplanned
- * question is cancelled. */
-struct Asked {
-    UINT flags;
-    std::string text;
-};
-std::vector<Asked> Asks;
-std::vector<int> Answers;
-
-int Answer(UINT flags, const wchar_t *text)
-{
-    Asks.push_back({ flags, U8(text) });
-    if (Answers.empty())
-        return IDCANCEL;
-    int a = Answers.front();
-    Answers.erase(Answers.begin());
-    return a;
 }
 
 std::string Server(const std::string &name, const std::string &more = "")

@@ -26,6 +26,7 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/tree/tree_view.h"
+#include "answer_queue.h"
 #include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
@@ -39,25 +40,6 @@ const std::string AskMtputtyMode = "현재 서버 트리를 MTPuTTY 트리로 �
                                    "예: 바꾸기 (MTPuTTY의 PuTTY 경로·옵션·단축키도 가져옴)\n"
                                    "아니요: 'MTPuTTY에서 가져옴' 폴더로 추가";
 const std::string HandOver = "MTPuTTY 파일입니다. 'MTPuTTY 설정 가져오기'로 진행합니다.";
-
-/* The message boxes of one command, answered in turn; an unplanned
- * question is cancelled. */
-struct Asked {
-    UINT flags;
-    std::string text;
-};
-std::vector<Asked> Asks;
-std::vector<int> Answers;
-
-int Answer(UINT flags, const wchar_t *text)
-{
-    Asks.push_back({ flags, U8(text) });
-    if (Answers.empty())
-        return IDCANCEL;
-    int a = Answers.front();
-    Answers.erase(Answers.begin());
-    return a;
-}
 
 ServerNode *Add(ServerNode *folder, int type, const char *name, const char *password = "")
 {
