@@ -285,9 +285,9 @@ static bool EightAscii(const unsigned char *s, unsigned char *ascii)
     return (w & 0x8080808080808080ull) == 0;
 }
 
-/* Whether n bytes are well-formed UTF-8. */
-static bool WellFormed(const unsigned char *s, int n)
+bool Utf8WellFormed(const char *bytes, int n)
 {
+    const unsigned char *s = (const unsigned char *)bytes;
     unsigned char ascii[8];
     int i = 0;
     while (i < n) {
@@ -378,7 +378,7 @@ wchar_t *WideFromUtf8InPlace(char *block, int count, int *units)
         s += 3;
         n -= 3;
     }
-    if (!WellFormed(s, n)) {
+    if (!Utf8WellFormed((const char *)s, n)) {
         wchar_t *text = WideFromUtf8((const char *)s, n, units);
         MemWipe(block, size);
         MemFree(block);

@@ -62,6 +62,9 @@ wchar_t *WideFromUtf8(const char *bytes, int count, int *units = NULL);
  * read; others go through WideFromUtf8 into a new block, and this one is
  * wiped and freed.  Only zeros follow the text in its block. */
 wchar_t *WideFromUtf8InPlace(char *block, int count, int *units = NULL);
+/* Well-formed UTF-8: no overlong forms, no surrogates, nothing above
+ * U+10FFFF, no sequence cut short.  Empty input is well-formed. */
+bool Utf8WellFormed(const char *bytes, int count);
 /* Utf8FromWide of n characters into out, which holds at least 3 * n
  * bytes; the count of bytes.  A high surrogate that ends the n
  * characters counts as one without its partner. */

@@ -84,53 +84,6 @@ bool SpecialKeyInsertText(int command, wchar_t *out)
     return false;
 }
 
-/* Length of the well-formed sequence at s (n bytes left), or 0. */
-static int Utf8SequenceLength(const unsigned char *s, int n)
-{
-    unsigned c = s[0];
-    if (c < 0x80)
-        return 1;
-    int need;
-    unsigned lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-        need = 1;
-    else if (c >= 0xE0 && c <= 0xEF) {
-        need = 2;
-        if (c == 0xE0)
-            lo = 0xA0;      /* overlong below U+0800 */
-        if (c == 0xED)
-            hi = 0x9F;      /* surrogates */
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        need = 3;
-        if (c == 0xF0)
-            lo = 0x90;      /* overlong below U+10000 */
-        if (c == 0xF4)
-            hi = 0x8F;      /* above U+10FFFF */
-    } else
-        return 0;
-    if (need >= n)
-        return 0;
-    for (int i = 1; i <= need; i++) {
-        if (s[i] < lo || s[i] > hi)
-            return 0;
-        lo = 0x80;
-        hi = 0xBF;
-    }
-    return need + 1;
-}
-
-bool IsStrictUtf8(const char *bytes, int count)
-{
-    const unsigned char *s = (const unsigned char *)bytes;
-    for (int i = 0; i < count;) {
-        int len = Utf8SequenceLength(s + i, count - i);
-        if (!len)
-            return false;
-        i += len;
-    }
-    return true;
-}
-
 /* The code units after a UTF-16 byte-order mark; an odd last byte shows
  * as U+FFFD.  Null when a unit is zero. */
 static wchar_t *WideFromUtf16(const unsigned char *b, int count, bool bigEndian)
@@ -203,7 +156,7 @@ wchar_t *DecodeScriptFile(const char *bytes, int count, int *kind)
     } else if (HasZeroByte(bytes, count)) {
         how = SCRIPT_FILE_BINARY;
         text = nullptr;
-    } else if (IsStrictUtf8(bytes, count)) {
+    } else if (Utf8WellFormed(bytes, count)) {
         how = SCRIPT_FILE_UTF8;
         text = WideFromUtf8(bytes, count);
     } else {

@@ -39,10 +39,6 @@ enum { SEND_INSERT_MAX = 16 };
  * (SEND_INSERT_MAX characters); false for any other id, 0 included. */
 bool SpecialKeyInsertText(int command, wchar_t *out);
 
-/* Well-formed UTF-8: no overlong forms, no surrogates, nothing above
- * U+10FFFF, no sequence cut short.  Empty input is valid. */
-bool IsStrictUtf8(const char *bytes, int count);
-
 /* How DecodeScriptFile read a file. */
 enum { SCRIPT_FILE_UTF8, SCRIPT_FILE_UTF16, SCRIPT_FILE_ANSI, SCRIPT_FILE_BINARY };
 

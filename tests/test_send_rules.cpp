@@ -55,7 +55,7 @@ Decoded Decode(const std::string &bytes)
 
 bool Strict(const std::string &bytes)
 {
-    return IsStrictUtf8(bytes.data(), (int)bytes.size());
+    return Utf8WellFormed(bytes.data(), (int)bytes.size());
 }
 
 } // namespace
