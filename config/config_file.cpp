@@ -152,8 +152,9 @@ static ConfigApplyResult ApplyText(wchar_t *text, int units)
         ServersRoot = NodeNew(NODE_FOLDER);
     if (!PuttyLoginRoot)
         PuttyLoginRoot = NodeNew(NODE_FOLDER);
-    XmlElement *root = XmlParseOwnedText(text, units);
+    XmlElement *root = XmlParseOwnedTextTaking(text, units, NodeTakeServer, NULL);
     if (!root || StrCompareNoCase(root->Name, L"Kestrum") != 0) {
+        NodeFreeUntaken(root);
         XmlFree(root);
         return CONFIG_NOT_KESTRUM;
     }
@@ -165,6 +166,7 @@ static ConfigApplyResult ApplyText(wchar_t *text, int units)
     const XmlElement *open = XmlChild(root, L"OpenSessions");
     if (open)
         ReadOpenSessions(open);
+    NodeFreeUntaken(root);
     XmlFree(root);
     return CONFIG_APPLIED;
 }

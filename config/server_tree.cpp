@@ -329,17 +329,30 @@ static void AppendAt(ServerNode *folder, ServerNode ***tail, ServerNode *node)
     *tail = &node->NextSibling;
 }
 
+static bool IsServerElement(const XmlElement *e)
+{
+    if (!StrEqualNoCase(e->Name, L"Node"))
+        return false;
+    const wchar_t *type = XmlAttr(e, L"Type");
+    return type && ParseInt(type) != 0;
+}
+
 void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
 {
     /* The tail is kept, so that a folder of thousands reads in linear time. */
     ServerNode **tail = &folder->FirstChild;
     while (*tail)
         tail = &(*tail)->NextSibling;
-    for (const XmlElement *c = e ? e->FirstChild : NULL; c; c = c->NextSibling) {
+    for (XmlElement *c = e ? e->FirstChild : NULL; c; c = c->NextSibling) {
+        if (c->Data) {
+            /* read when its element completed */
+            AppendAt(folder, &tail, (ServerNode *)c->Data);
+            c->Data = NULL;
+            continue;
+        }
         if (!StrEqualNoCase(c->Name, L"Node"))
             continue;
-        const wchar_t *type = XmlAttr(c, L"Type");
-        if (type && ParseInt(type) != 0) {
+        if (IsServerElement(c)) {
             AppendAt(folder, &tail, ReadServer(c, import));
             continue;
         }
@@ -351,6 +364,34 @@ void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
         AppendAt(folder, &tail, f);
         NodeReadList(f, c, import);
     }
+}
+
+/* Releases the servers that taken elements below e still hold. */
+static void FreeTakenBelow(XmlElement *e)
+{
+    for (XmlElement *c = e->FirstChild; c; c = c->NextSibling) {
+        if (c->Data) {
+            NodeFreeTree((ServerNode *)c->Data);
+            c->Data = NULL;
+        }
+        FreeTakenBelow(c);
+    }
+}
+
+bool NodeTakeServer(XmlElement *e, void *)
+{
+    if (!IsServerElement(e))
+        return false;
+    /* A server inside a server is no list's child: it is dropped. */
+    FreeTakenBelow(e);
+    e->Data = ReadServer(e, false);
+    return true;
+}
+
+void NodeFreeUntaken(XmlElement *root)
+{
+    if (root)
+        FreeTakenBelow(root);
 }
 
 /* The protected form of the password: the sealed one while it still

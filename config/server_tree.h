@@ -95,6 +95,14 @@ ServerNode *PuttyLoginFind(const wchar_t *savedSession);
 /* Reads the Node children of e into folder.  The import flag marks
  * servers whose password could not be taken, and guesses CustomCmd. */
 void NodeReadList(ServerNode *folder, const XmlElement *e, bool import);
+/* For XmlParseOwnedTextTaking: takes each server's Node element as it
+ * completes, read as NodeReadList would read it without import, so that
+ * a big configuration never holds all its elements at once.
+ * NodeReadList picks each server up, once, where its element stood;
+ * NodeFreeUntaken then releases those no list read (call it before
+ * XmlFree on such a document). */
+bool NodeTakeServer(XmlElement *e, void *context);
+void NodeFreeUntaken(XmlElement *root);
 /* Writes node (with a folder's subtree) at depth.  plainPasswords writes
  * them in clear; omitPasswords leaves them out. */
 void NodeWrite(TextBuilder *b, const ServerNode *node, int depth, bool plainPasswords,

@@ -202,6 +202,35 @@ static void *Carve(XmlDocument *d, size_t bytes)
     return p;
 }
 
+/* A point in the carving, to go back to when an element is taken. */
+struct CarveMark {
+    XmlBlock *Block;
+    char *Free;
+    size_t Left;
+};
+
+static CarveMark MarkCarving(const XmlDocument *d)
+{
+    CarveMark m = { d->Blocks, d->Free, d->Left };
+    return m;
+}
+
+/* Wipes and gives back everything carved since m; the next carving
+ * reuses the memory it already touched. */
+static void Rewind(XmlDocument *d, const CarveMark *m)
+{
+    while (d->Blocks != m->Block) {
+        XmlBlock *b = d->Blocks;
+        d->Blocks = b->Next;
+        MemWipe(b, (size_t)(d->Free - (char *)b));
+        MemFree(b);
+        d->Free = (char *)d->Blocks + d->Blocks->Used;
+    }
+    MemWipe(m->Free, (size_t)(d->Free - m->Free));
+    d->Free = m->Free;
+    d->Left = m->Left;
+}
+
 /* Ends the name that starts at name: its first delimiter becomes zero. */
 static void EndName(wchar_t *name)
 {
@@ -284,6 +313,7 @@ static TagEnd ReadStartTag(wchar_t **pp, XmlDocument *d, XmlElement *e)
 struct OpenElement {
     XmlElement *Element;
     XmlElement *LastChild;
+    CarveMark Mark;             /* just past the element's own record */
     wchar_t *Start;
     int Length;
     bool UseJoined;
@@ -344,9 +374,23 @@ static void FinishText(XmlDocument *d, OpenElement *o)
     }
 }
 
+/* Offers a finished element to take; a taken one is cut back to its
+ * record, which stays as its parent's child. */
+static void Offer(XmlDocument *d, OpenElement *o, XmlTakeElement take, void *context)
+{
+    if (!take || !take(o->Element, context))
+        return;
+    XmlElement *e = o->Element;
+    e->Attributes = NULL;
+    e->FirstChild = NULL;
+    e->Text = NULL;
+    Rewind(d, &o->Mark);
+}
+
 /* Reads the content of root (whose start tag has just ended) until the
  * end tag that closes it or the end of the text. */
-static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root)
+static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root, XmlTakeElement take,
+                        void *context)
 {
     OpenElement *stack = (OpenElement *)MemAlloc(sizeof(OpenElement) * (XML_MAX_DEPTH + 1));
     int depth = 1;                  /* stack[depth - 1] is the innermost open element */
@@ -379,6 +423,8 @@ static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root)
                 skipping--;
             } else {
                 FinishText(d, top);
+                if (depth > 1)
+                    Offer(d, top, take, context);
                 depth--;
             }
         } else {
@@ -396,6 +442,7 @@ static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root)
                 child = (XmlElement *)Carve(d, sizeof(XmlElement));
                 child->Name = name;
             }
+            CarveMark mark = MarkCarving(d);
             TagEnd end = ReadStartTag(&p, d, child);
             if (skip) {
                 if (end == TAG_OPEN)
@@ -412,6 +459,7 @@ static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root)
                 OpenElement *next = &stack[depth++];
                 next->Element = child;
                 next->LastChild = NULL;
+                next->Mark = mark;
                 BeginText(next);
             }
         }
@@ -424,7 +472,7 @@ static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root)
     MemFree(stack);
 }
 
-XmlElement *XmlParseOwnedText(wchar_t *text, int units)
+XmlElement *XmlParseOwnedTextTaking(wchar_t *text, int units, XmlTakeElement take, void *context)
 {
     wchar_t *p = text;
     if (!p)
@@ -450,7 +498,7 @@ XmlElement *XmlParseOwnedText(wchar_t *text, int units)
             root->Name = p;
             p = SkipName(p);
             if (ReadStartTag(&p, d, root) == TAG_OPEN)
-                ReadContent(d, p, root);
+                ReadContent(d, p, root, take, context);
             return root;
         } else if (*p) {
             p++;
@@ -459,6 +507,11 @@ XmlElement *XmlParseOwnedText(wchar_t *text, int units)
     MemWipe(text, ((size_t)units + 1) * sizeof(wchar_t));
     MemFree(text);
     return NULL;
+}
+
+XmlElement *XmlParseOwnedText(wchar_t *text, int units)
+{
+    return XmlParseOwnedTextTaking(text, units, NULL, NULL);
 }
 
 XmlElement *XmlParseDocument(const wchar_t *text)

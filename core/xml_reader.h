@@ -23,6 +23,7 @@ struct XmlElement {
     XmlElement *FirstChild;
     XmlElement *NextSibling;
     XmlElement *Parent;
+    void *Data;             /* null as read; see XmlTakeElement */
 };
 
 /* Elements nested deeper than this are skipped with their content, so
@@ -36,6 +37,15 @@ XmlElement *XmlParseDocument(const wchar_t *text);
  * names and texts inside that block rather than in copies; XmlFree
  * wipes and frees it (this does so at once when there is no root). */
 XmlElement *XmlParseOwnedText(wchar_t *text, int units);
+/* Called with each element once it is complete (its end tag read).
+ * Returning true takes it: the element keeps its place and sets Data,
+ * while its attributes, children and text are dropped and their memory
+ * reused; a taken element's descendants are the callback's to release.
+ * A reader of a big file so builds its own records element by element
+ * instead of holding the whole document at once. */
+typedef bool (*XmlTakeElement)(XmlElement *e, void *context);
+/* XmlParseOwnedText offering each complete element to take. */
+XmlElement *XmlParseOwnedTextTaking(wchar_t *text, int units, XmlTakeElement take, void *context);
 /* Frees the whole document of a root from the parse functions. */
 void XmlFree(XmlElement *root);
 XmlElement *XmlChild(const XmlElement *e, const wchar_t *name);
