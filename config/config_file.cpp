@@ -145,14 +145,26 @@ static void ReadOpenSessions(const XmlElement *open)
     }
 }
 
-/* ConfigApply of a text handed over as XmlParseOwnedText takes it. */
-static ConfigApplyResult ApplyText(wchar_t *text, int units)
+/* The document of a configuration's bytes (count of them and a zero,
+ * which stay the caller's), its servers read as their elements
+ * complete.  Well-formed UTF-8 is read as it stands; other bytes go
+ * through the system's conversion first. */
+static XmlElement *ParseConfig(const char *bytes, int count)
+{
+    if (Utf8WellFormed(bytes, count))
+        return XmlParseUtf8Taking(bytes, NodeTakeServer, NULL);
+    int units = 0;
+    wchar_t *text = WideFromUtf8(bytes, count, &units);
+    return XmlParseOwnedTextTaking(text, units, NodeTakeServer, NULL);
+}
+
+static ConfigApplyResult ApplyBytes(const char *bytes, int count)
 {
     if (!ServersRoot)
         ServersRoot = NodeNew(NODE_FOLDER);
     if (!PuttyLoginRoot)
         PuttyLoginRoot = NodeNew(NODE_FOLDER);
-    XmlElement *root = XmlParseOwnedTextTaking(text, units, NodeTakeServer, NULL);
+    XmlElement *root = ParseConfig(bytes, count);
     if (!root || StrCompareNoCase(root->Name, L"Kestrum") != 0) {
         NodeFreeUntaken(root);
         XmlFree(root);
@@ -173,40 +185,12 @@ static ConfigApplyResult ApplyText(wchar_t *text, int units)
 
 ConfigApplyResult ConfigApply(const char *bytes, int count)
 {
-    int units = 0;
-    wchar_t *text = WideFromUtf8(bytes, count, &units);
-    return ApplyText(text, units);
-}
-
-/* ReadWholeFile and WideFromUtf8 in one: the bytes are read into the
- * upper part of the block that then holds their text, so that a big
- * file needs no second buffer of its size. */
-static bool ReadText(const wchar_t *path, wchar_t **text, int *units)
-{
-    PlatFile f = PlatFileOpenRead(path);
-    if (!f)
-        return false;
-    uint32_t size = 0;
-    bool ok = PlatFileSize(f, &size) && size <= (uint32_t)READ_LIMIT;
-    if (ok) {
-        size_t blockSize = ((size_t)size + 1) * sizeof(wchar_t);
-        char *block = (char *)MemAlloc(blockSize);
-        uint32_t got = 0;
-        if (size && !PlatFileRead(f, block + size + 2, size, &got)) {
-            MemWipe(block, blockSize);
-            MemFree(block);
-            ok = false;
-        } else {
-            if (got < size) {
-                /* The file shrank: its bytes go where a block of their size has them. */
-                MemCopy(block + got + 2, block + size + 2, got);
-                MemWipe(block + 2 * (size_t)got + 2, blockSize - (2 * (size_t)got + 2));
-            }
-            *text = WideFromUtf8InPlace(block, (int)got, units);
-        }
-    }
-    PlatFileClose(f);
-    return ok;
+    char *copy = (char *)MemAlloc((size_t)count + 1);
+    MemCopy(copy, bytes, (size_t)count);
+    ConfigApplyResult r = ApplyBytes(copy, count);
+    MemWipe(copy, (size_t)count);
+    MemFree(copy);
+    return r;
 }
 
 bool ConfigLoad(void)
@@ -215,11 +199,12 @@ bool ConfigLoad(void)
         ServersRoot = NodeNew(NODE_FOLDER);
     if (!PuttyLoginRoot)
         PuttyLoginRoot = NodeNew(NODE_FOLDER);
-    wchar_t *text;
-    int units;
-    if (!ReadText(ConfigFilePath, &text, &units))
+    FileBytes file;
+    if (!FileBytesOpen(&file, ConfigFilePath))
         return false;
-    if (ApplyText(text, units) == CONFIG_NOT_KESTRUM) {
+    ConfigApplyResult r = ApplyBytes(file.Data, file.Count);
+    FileBytesClose(&file);
+    if (r == CONFIG_NOT_KESTRUM) {
         wchar_t broken[KPATH];
         PathWithSuffix(broken, ConfigFilePath, L".broken");
         PlatFileCopy(ConfigFilePath, broken);

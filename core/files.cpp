@@ -67,6 +67,38 @@ bool ReadWholeFile(const wchar_t *path, char **data, int *bytes)
     return ok;
 }
 
+bool FileBytesOpen(FileBytes *f, const wchar_t *path)
+{
+    f->Data = f->Copy = NULL;
+    f->Count = 0;
+    PlatFile file = PlatFileOpenRead(path);
+    if (!file)
+        return false;
+    uint32_t size = 0;
+    if (PlatFileSize(file, &size) && size <= (uint32_t)READ_LIMIT)
+        f->Data = PlatFileMapView(file, size);
+    PlatFileClose(file);
+    if (f->Data) {
+        f->Count = (int)size;
+        return true;
+    }
+    if (!ReadWholeFile(path, &f->Copy, &f->Count))
+        return false;
+    f->Data = f->Copy;
+    return true;
+}
+
+void FileBytesClose(FileBytes *f)
+{
+    if (f->Copy) {
+        MemWipe(f->Copy, (size_t)f->Count);
+        MemFree(f->Copy);
+    } else if (f->Data) {
+        PlatFileUnmapView(f->Data, (uint32_t)f->Count);
+    }
+    f->Data = f->Copy = NULL;
+}
+
 bool AtomicFileOpen(AtomicFile *f, const wchar_t *path)
 {
     f->File = NULL;

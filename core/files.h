@@ -24,6 +24,16 @@ bool FileExists(const wchar_t *path);
 /* The whole file, followed by two zero bytes; at most 64 MiB.  The
  * caller frees *data with MemFree. */
 bool ReadWholeFile(const wchar_t *path, char **data, int *bytes);
+/* A whole file to read, followed by a zero: a view of the file where
+ * one can be made (the system then reads only what is looked at),
+ * else ReadWholeFile's copy, wiped when closed.  At most 64 MiB. */
+struct FileBytes {
+    const char *Data;
+    int Count;
+    char *Copy;
+};
+bool FileBytesOpen(FileBytes *f, const wchar_t *path);
+void FileBytesClose(FileBytes *f);
 /* Writes path + ".tmp", flushes, then moves it over path.  On failure
  * the target is untouched and no ".tmp" remains.  Paths of 256 or more
  * characters fail before anything is created. */

@@ -55,6 +55,11 @@ bool PlatFileRead(PlatFile f, void *buf, uint32_t bytes, uint32_t *got);
 bool PlatFileWrite(PlatFile f, const void *buf, uint32_t bytes, uint32_t *written);
 bool PlatFileFlush(PlatFile f);
 void PlatFileClose(PlatFile f);
+/* A read-only view of the first size bytes of a file opened for
+ * reading, with a zero after them; null when it cannot be made or no
+ * zero would follow (the file ends a page).  The view outlives f. */
+const char *PlatFileMapView(PlatFile f, uint32_t size);
+void PlatFileUnmapView(const char *view, uint32_t size);
 /* Attributes of a path: false when they cannot be read. */
 bool PlatPathInfo(const wchar_t *path, bool *isDirectory);
 /* Move over an existing target, written through (MoveFileExW flags 9). */

@@ -9,6 +9,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -361,6 +362,27 @@ bool PlatFileSize(PlatFile f, uint32_t *size)
         return false;
     *size = (uint32_t)st.st_size;
     return true;
+}
+
+const char *PlatFileMapView(PlatFile f, uint32_t size)
+{
+    long page = sysconf(_SC_PAGESIZE);
+    if (size == 0 || page <= 0 || size % (uint32_t)page == 0)
+        return NULL;
+    char *view = (char *)mmap(NULL, size, PROT_READ, MAP_PRIVATE, f->fd, 0);
+    if (view == MAP_FAILED)
+        return NULL;
+    /* a file grown since its size was read has no zero there */
+    if (view[size] != 0) {
+        munmap(view, size);
+        return NULL;
+    }
+    return view;
+}
+
+void PlatFileUnmapView(const char *view, uint32_t size)
+{
+    munmap((void *)view, size);
 }
 
 bool PlatFileRead(PlatFile f, void *buf, uint32_t bytes, uint32_t *got)

@@ -118,6 +118,31 @@ void PlatFileClose(PlatFile f)
     CloseHandle((HANDLE)f);
 }
 
+/* The rest of a view's last page past the end of the file reads as zero. */
+const char *PlatFileMapView(PlatFile f, uint32_t size)
+{
+    SYSTEM_INFO si;
+    GetSystemInfo(&si);
+    if (size == 0 || size % si.dwPageSize == 0)
+        return NULL;
+    HANDLE mapping = CreateFileMappingW((HANDLE)f, NULL, PAGE_READONLY, 0, size, NULL);
+    if (!mapping)
+        return NULL;
+    const char *view = (const char *)MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
+    CloseHandle(mapping);
+    /* a file grown since its size was read has no zero there */
+    if (view && view[size] != 0) {
+        UnmapViewOfFile(view);
+        view = NULL;
+    }
+    return view;
+}
+
+void PlatFileUnmapView(const char *view, uint32_t)
+{
+    UnmapViewOfFile(view);
+}
+
 bool PlatPathInfo(const wchar_t *path, bool *isDirectory)
 {
     DWORD a = GetFileAttributesW(path);

@@ -285,14 +285,21 @@ static bool EightAscii(const unsigned char *s, unsigned char *ascii)
     return (w & 0x8080808080808080ull) == 0;
 }
 
+/* Whether 32 bytes from s are all ASCII. */
+static bool ThirtyTwoAscii(const unsigned char *s)
+{
+    uint64_t w[4];
+    memcpy(w, s, sizeof w);
+    return ((w[0] | w[1] | w[2] | w[3]) & 0x8080808080808080ull) == 0;
+}
+
 bool Utf8WellFormed(const char *bytes, int n)
 {
     const unsigned char *s = (const unsigned char *)bytes;
-    unsigned char ascii[8];
     int i = 0;
     while (i < n) {
-        if (i + 8 <= n && EightAscii(s + i, ascii)) {
-            i += 8;
+        if (i + 32 <= n && ThirtyTwoAscii(s + i)) {
+            i += 32;
         } else if (s[i] < 0x80) {
             i++;
         } else {
@@ -369,27 +376,9 @@ wchar_t *WideFromUtf8(const char *bytes, int count, int *units)
     return out;
 }
 
-wchar_t *WideFromUtf8InPlace(char *block, int count, int *units)
+int Utf8DecodeWellFormed(const char *bytes, int n, wchar_t *out)
 {
-    size_t size = ((size_t)count + 1) * sizeof(wchar_t);
-    const unsigned char *s = (const unsigned char *)block + count + 2;
-    int n = count;
-    if (HasByteOrderMark(s, n)) {
-        s += 3;
-        n -= 3;
-    }
-    if (!Utf8WellFormed((const char *)s, n)) {
-        wchar_t *text = WideFromUtf8((const char *)s, n, units);
-        MemWipe(block, size);
-        MemFree(block);
-        return text;
-    }
-    wchar_t *text = (wchar_t *)block;
-    int u = DecodeUtf8(s, n, text);
-    MemFill(text + u, 0, size - (size_t)u * sizeof(wchar_t));
-    if (units)
-        *units = u;
-    return text;
+    return DecodeUtf8((const unsigned char *)bytes, n, out);
 }
 
 /* The UTF-8 of n characters without lone surrogates into out; -1 at the

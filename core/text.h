@@ -55,13 +55,9 @@ char *Utf8FromWide(const wchar_t *text, int *bytes);
  * (optional) gets the count of characters before the terminator, zeros
  * in the bytes included. */
 wchar_t *WideFromUtf8(const char *bytes, int count, int *units = NULL);
-/* WideFromUtf8 of count bytes read into the block that is to hold their
- * text: a MemAlloc block of (count + 1) * sizeof(wchar_t) bytes with the
- * bytes from byte count + 2 on.  Well-formed bytes become the text in
- * place, the units written from the front never reaching a byte not yet
- * read; others go through WideFromUtf8 into a new block, and this one is
- * wiped and freed.  Only zeros follow the text in its block. */
-wchar_t *WideFromUtf8InPlace(char *block, int count, int *units = NULL);
+/* Converts n bytes of well-formed UTF-8 into out, which holds at least
+ * n units; the count of units written. */
+int Utf8DecodeWellFormed(const char *bytes, int n, wchar_t *out);
 /* Well-formed UTF-8: no overlong forms, no surrogates, nothing above
  * U+10FFFF, no sequence cut short.  Empty input is well-formed. */
 bool Utf8WellFormed(const char *bytes, int count);

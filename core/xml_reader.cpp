@@ -12,16 +12,36 @@
  * over the character after it once the walk has passed that character.
  * Elements and attributes are carved from a few large blocks.  A big
  * file so costs a handful of allocations instead of several an element.
+ *
+ * The same walk reads well-formed UTF-8 as it stands (a file need not
+ * be converted whole first): there the names, values and texts are
+ * converted into carved strings instead, and the bytes stay untouched.
+ * Markup is ASCII, which no UTF-8 sequence holds, so both readings see
+ * the same elements.
  */
+#include <string.h>
+
 #include "text.h"
 #include "xml_reader.h"
 
-static bool IsSpace(wchar_t c)
+/* A character of the text as a number: UTF-16 units, or UTF-8 bytes,
+ * of which those above 0x7F are parts of non-ASCII characters. */
+static unsigned Unit(wchar_t c)
+{
+    return (unsigned short)c;
+}
+
+static unsigned Unit(char c)
+{
+    return (unsigned char)c;
+}
+
+static bool IsSpace(unsigned c)
 {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ';
 }
 
-static bool IsNameChar(wchar_t c)
+static bool IsNameChar(unsigned c)
 {
     if (c > '?')
         return true;
@@ -34,62 +54,62 @@ static bool IsNameChar(wchar_t c)
     }
 }
 
-static bool StartsWith(const wchar_t *p, const wchar_t *lit)
+template <typename C> static bool StartsWith(const C *p, const char *lit)
 {
     for (; *lit; p++, lit++)
-        if (*p != *lit)
+        if (Unit(*p) != (unsigned char)*lit)
             return false;
     return true;
 }
 
 /* Position just past the next occurrence of lit, or the end of text. */
-static wchar_t *SkipPast(wchar_t *p, const wchar_t *lit)
+template <typename C> static C *SkipPast(C *p, const char *lit)
 {
     for (; *p; p++)
         if (StartsWith(p, lit))
-            return p + StrLen(lit);
+            return p + strlen(lit);
     return p;
 }
 
-static wchar_t *SkipSpace(wchar_t *p)
+template <typename C> static C *SkipSpace(C *p)
 {
-    while (IsSpace(*p))
+    while (IsSpace(Unit(*p)))
         p++;
     return p;
 }
 
-static wchar_t *SkipName(wchar_t *p)
+template <typename C> static C *SkipName(C *p)
 {
-    while (IsNameChar(*p))
+    while (IsNameChar(Unit(*p)))
         p++;
     return p;
 }
 
-static int DigitValue(wchar_t c, int base)
+static int DigitValue(unsigned c, int base)
 {
     if (c >= '0' && c <= '9')
-        return c - '0';
+        return (int)c - '0';
     if (base == 16 && c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
+        return (int)c - 'a' + 10;
     if (base == 16 && c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+        return (int)c - 'A' + 10;
     return -1;
 }
 
 /* Decodes the reference whose name is name[0..n) into out: the count
  * of characters (1 or 2), or 0 to leave the & literal.  Writes only
  * after reading, so out may lie on the reference itself. */
-static int DecodeReference(wchar_t *out, const wchar_t *name, int n)
+template <typename C> static int DecodeReference(wchar_t *out, const C *name, int n)
 {
-    static const struct { const wchar_t *name; int n; wchar_t c; } named[] = {
-        { L"lt", 2, '<' }, { L"gt", 2, '>' }, { L"amp", 3, '&' },
-        { L"quot", 4, '"' }, { L"apos", 4, '\'' },
+    static const struct { const char *name; int n; wchar_t c; } named[] = {
+        { "lt", 2, '<' }, { "gt", 2, '>' }, { "amp", 3, '&' },
+        { "quot", 4, '"' }, { "apos", 4, '\'' },
     };
     if (n <= 1)
         return 0;
     if (name[0] != '#') {
         for (unsigned i = 0; i < sizeof named / sizeof named[0]; i++)
-            if (named[i].n == n && MemCompare(named[i].name, name, (size_t)n * sizeof(wchar_t)) == 0) {
+            if (named[i].n == n && StartsWith(name, named[i].name)) {
                 out[0] = named[i].c;
                 return 1;
             }
@@ -101,8 +121,8 @@ static int DecodeReference(wchar_t *out, const wchar_t *name, int n)
         i = 2;
     }
     uint32_t v = 0;
-    for (; i < n && DigitValue(name[i], base) >= 0; i++)
-        v = v * (uint32_t)base + (uint32_t)DigitValue(name[i], base);
+    for (; i < n && DigitValue(Unit(name[i]), base) >= 0; i++)
+        v = v * (uint32_t)base + (uint32_t)DigitValue(Unit(name[i]), base);
     if (v >= 0x10000 && v <= 0x10FFFF) {
         v -= 0x10000;
         out[0] = (wchar_t)(0xD800 + (v >> 10));
@@ -113,6 +133,47 @@ static int DecodeReference(wchar_t *out, const wchar_t *name, int n)
         return 0;
     out[0] = (wchar_t)(v & 0xFFFF);
     return 1;
+}
+
+/* The UTF-16 units a UTF-8 byte starts: none for a continuation byte. */
+static int UnitsStarted(unsigned b)
+{
+    return (b & 0xC0) == 0x80 ? 0 : b >= 0xF0 ? 2 : 1;
+}
+
+/* The semicolon that ends a reference starting at run[i], looked for
+ * within twelve characters as UTF-16 counts them; -1 when none. */
+static int FindSemicolon(const wchar_t *run, int i, int n)
+{
+    for (int k = i + 1; k < n && k <= i + 12; k++)
+        if (run[k] == ';')
+            return k;
+    return -1;
+}
+
+static int FindSemicolon(const char *run, int i, int n)
+{
+    int units = 0;
+    for (int k = i + 1; k < n; k++) {
+        units += UnitsStarted(Unit(run[k]));
+        if (units > 12)
+            break;
+        if (run[k] == ';')
+            return k;
+    }
+    return -1;
+}
+
+/* Decodes the reference at run[i] (an &) into out: the characters
+ * written, with *next just past the reference; 0 to take the & as it
+ * stands. */
+template <typename C> static int DecodeAt(wchar_t *out, const C *run, int i, int n, int *next)
+{
+    int semi = FindSemicolon(run, i, n);
+    int decoded = semi >= 0 ? DecodeReference(out, run + i + 1, semi - i - 1) : 0;
+    if (decoded)
+        *next = semi + 1;
+    return decoded;
 }
 
 /* Decodes n characters of run into out, which may be run itself since
@@ -130,19 +191,35 @@ static int DecodeInto(wchar_t *out, const wchar_t *run, int n)
             out[o++] = run[i++];
             continue;
         }
-        int semi = -1;
-        for (int k = i + 1; k < n && k <= i + 12; k++)
-            if (run[k] == ';') {
-                semi = k;
-                break;
-            }
-        int decoded = semi >= 0 ? DecodeReference(out + o, run + i + 1, semi - i - 1) : 0;
+        int decoded = DecodeAt(out + o, run, i, n, &i);
         if (decoded) {
             o += decoded;
-            i = semi + 1;
         } else {
             out[o++] = '&';
             i++;
+        }
+    }
+    return o;
+}
+
+/* Converts n well-formed UTF-8 bytes of run into out (room for n units),
+ * references decoded when decode is set; the count written. */
+static int DecodeInto(wchar_t *out, const char *run, int n, bool decode)
+{
+    int o = 0, i = 0;
+    while (i < n) {
+        int start = i;
+        while (i < n && !(decode && run[i] == '&'))
+            i++;
+        o += Utf8DecodeWellFormed(run + start, i - start, out + o);
+        if (i < n) {
+            int decoded = DecodeAt(out + o, run, i, n, &i);
+            if (decoded) {
+                o += decoded;
+            } else {
+                out[o++] = '&';
+                i++;
+            }
         }
     }
     return o;
@@ -165,8 +242,8 @@ struct XmlBlock {
 
 struct XmlDocument {
     XmlElement Root;            /* first: XmlFree gets the document from it */
-    wchar_t *Text;              /* the owned text, Units characters and a zero */
-    int Units;
+    void *Text;                 /* the owned text, its terminating zero included */
+    size_t TextBytes;
     wchar_t *Empty;             /* the value of attributes without one */
     XmlBlock *Blocks;
     char *Free;
@@ -231,30 +308,65 @@ static void Rewind(XmlDocument *d, const CarveMark *m)
     d->Left = m->Left;
 }
 
-/* Ends the name that starts at name: its first delimiter becomes zero. */
-static void EndName(wchar_t *name)
+/*
+ * The strings of the document.  In UTF-16 text they stay where they are:
+ * a name is ended once its tag is read, as its delimiter is still to be
+ * seen until then; a value is decoded in place and ended at once, behind
+ * the walk.  From UTF-8 each becomes a carved UTF-16 copy at once.
+ */
+static wchar_t *NameString(XmlDocument *, wchar_t *name)
 {
-    *SkipName(name) = 0;
+    return name;
+}
+
+static wchar_t *Widen(XmlDocument *d, const char *run, int n, bool decode)
+{
+    wchar_t *w = (wchar_t *)Carve(d, ((size_t)n + 1) * sizeof(wchar_t));
+    w[DecodeInto(w, run, n, decode)] = 0;
+    return w;
+}
+
+static wchar_t *NameString(XmlDocument *d, char *name)
+{
+    return Widen(d, name, (int)(SkipName(name) - name), false);
+}
+
+static void EndNames(XmlElement *e, wchar_t *)
+{
+    *SkipName(e->Name) = 0;
+    for (XmlAttribute *a = e->Attributes; a; a = a->Next)
+        *SkipName(a->Name) = 0;
+}
+
+static void EndNames(XmlElement *, char *)
+{
+}
+
+static wchar_t *ValueString(XmlDocument *, wchar_t *v, int n)
+{
+    v[DecodeInto(v, v, n)] = 0;
+    return v;
+}
+
+static wchar_t *ValueString(XmlDocument *d, char *v, int n)
+{
+    return Widen(d, v, n, true);
 }
 
 enum TagEnd { TAG_EOF, TAG_CLOSED, TAG_OPEN };
 
-/*
- * Reads a start tag from just after its name; fills the attributes of
- * e, or only skips them when e is null.  The names stay unended until
- * the tag is read, as their delimiters are still to be seen; values are
- * ended at once, behind the walk.  TAG_OPEN means content follows.
- */
-static TagEnd ReadStartTag(wchar_t **pp, XmlDocument *d, XmlElement *e)
+/* Reads a start tag from just after its name; fills the attributes of
+ * e, or only skips them when e is null.  TAG_OPEN means content follows. */
+template <typename C> static TagEnd ReadStartTag(C **pp, XmlDocument *d, XmlElement *e)
 {
-    wchar_t *p = SkipSpace(*pp);
+    C *p = SkipSpace(*pp);
     XmlAttribute **tail = e ? &e->Attributes : NULL;
     TagEnd end = TAG_EOF;
     for (;;) {
         if (!*p)
             break;
         if (*p == '/') {
-            p = SkipPast(p, L">");
+            p = SkipPast(p, ">");
             end = TAG_CLOSED;
             break;
         }
@@ -263,30 +375,28 @@ static TagEnd ReadStartTag(wchar_t **pp, XmlDocument *d, XmlElement *e)
             end = TAG_OPEN;
             break;
         }
-        if (IsNameChar(*p)) {
-            wchar_t *name = p;
+        if (IsNameChar(Unit(*p))) {
+            C *name = p;
             p = SkipName(p);
             wchar_t *value = NULL;
             p = SkipSpace(p);
             if (*p == '=') {
                 p = SkipSpace(p + 1);
                 if (*p == '"' || *p == '\'') {
-                    wchar_t q = *p++;
-                    wchar_t *v = p;
+                    C q = *p++;
+                    C *v = p;
                     while (*p && *p != q)
                         p++;
-                    int n = e ? DecodeInto(v, v, (int)(p - v)) : 0;
+                    int n = (int)(p - v);
                     if (*p)
                         p++;
-                    if (e) {
-                        v[n] = 0;
-                        value = v;
-                    }
+                    if (e)
+                        value = ValueString(d, v, n);
                 }
             }
             if (e) {
                 XmlAttribute *a = (XmlAttribute *)Carve(d, sizeof(XmlAttribute));
-                a->Name = name;
+                a->Name = NameString(d, name);
                 a->Value = value ? value : d->Empty;
                 *tail = a;
                 tail = &a->Next;
@@ -296,31 +406,30 @@ static TagEnd ReadStartTag(wchar_t **pp, XmlDocument *d, XmlElement *e)
         }
         p = SkipSpace(p);
     }
-    if (e) {
-        EndName(e->Name);
-        for (XmlAttribute *a = e->Attributes; a; a = a->Next)
-            EndName(a->Name);
-    }
+    if (e)
+        EndNames(e, p);
     *pp = p;
     return end;
 }
 
 /*
  * One open element of the walk.  Its character data usually comes in
- * one piece, which stays where it is (Start, Length); a second piece
- * joins them in Joined, a builder each level keeps for reuse.
+ * one piece, which is kept as a place in the text (Start, Length, and
+ * whether it holds references still to decode); a second piece joins
+ * them, decoded, in Joined, a builder each level keeps for reuse.
  */
-struct OpenElement {
+template <typename C> struct OpenElement {
     XmlElement *Element;
     XmlElement *LastChild;
     CarveMark Mark;             /* just past the element's own record */
-    wchar_t *Start;
+    C *Start;
     int Length;
+    bool Decode;
     bool UseJoined;
     TextBuilder Joined;
 };
 
-static void BeginText(OpenElement *o)
+template <typename C> static void BeginText(OpenElement<C> *o)
 {
     o->Start = NULL;
     o->Length = 0;
@@ -330,53 +439,108 @@ static void BeginText(OpenElement *o)
         o->Joined.Buffer[0] = 0;
 }
 
+/* Appends a piece to the joined text, decoded. */
+static void JoinPiece(TextBuilder *b, const wchar_t *s, int n, bool decode)
+{
+    if (decode)
+        XmlDecodeText(b, s, n);
+    else
+        b->AppendN(s, n);
+}
+
+static void JoinPiece(TextBuilder *b, const char *s, int n, bool decode)
+{
+    if (n <= 0)
+        return;
+    b->Reserve(n);
+    b->Length += DecodeInto(b->Buffer + b->Length, s, n, decode);
+    b->Buffer[b->Length] = 0;
+}
+
+/* The first piece stays where it is; UTF-16 is decoded there at once. */
+static void FirstPiece(OpenElement<wchar_t> *o, wchar_t *s, int n, bool decode)
+{
+    o->Start = s;
+    o->Length = decode ? DecodeInto(s, s, n) : n;
+    o->Decode = false;
+}
+
+static void FirstPiece(OpenElement<char> *o, char *s, int n, bool decode)
+{
+    o->Start = s;
+    o->Length = n;
+    o->Decode = decode;
+}
+
 /* Adds a piece of character data: n characters at s, with references
  * when decode is set. */
-static void AddText(OpenElement *o, wchar_t *s, int n, bool decode)
+template <typename C> static void AddText(OpenElement<C> *o, C *s, int n, bool decode)
 {
     if (!o->Start && !o->UseJoined) {
-        o->Start = s;
-        o->Length = decode ? DecodeInto(s, s, n) : n;
+        FirstPiece(o, s, n, decode);
         return;
     }
     if (!o->UseJoined) {
-        o->Joined.AppendN(o->Start, o->Length);
+        JoinPiece(&o->Joined, o->Start, o->Length, o->Decode);
         o->UseJoined = true;
     }
-    if (decode)
-        XmlDecodeText(&o->Joined, s, n);
-    else
-        o->Joined.AppendN(s, n);
+    JoinPiece(&o->Joined, s, n, decode);
+}
+
+static bool AllSpace(const wchar_t *t, int n)
+{
+    for (int i = 0; i < n; i++)
+        if (!IsSpace(t[i]))
+            return false;
+    return true;
 }
 
 /* Stores the collected character data of a finished element: kept when
  * the element has no children or the data is more than white space. */
-static void FinishText(XmlDocument *d, OpenElement *o)
+static void KeepText(XmlDocument *d, XmlElement *e, wchar_t *t, int n, bool inPlace)
 {
-    XmlElement *e = o->Element;
-    const wchar_t *t = o->UseJoined ? o->Joined.Buffer : o->Start;
-    int n = o->UseJoined ? o->Joined.Length : o->Length;
-    bool keep = false;
-    if (n > 0) {
-        keep = e->FirstChild == NULL;
-        for (int i = 0; i < n && !keep; i++)
-            if (!IsSpace(t[i]))
-                keep = true;
-    }
-    if (!keep)
+    if (n <= 0 || (e->FirstChild && AllSpace(t, n)))
         return;
-    if (o->UseJoined) {
-        e->Text = (wchar_t *)Carve(d, ((size_t)n + 1) * sizeof(wchar_t));
-        MemCopy(e->Text, t, (size_t)n * sizeof(wchar_t));
-    } else {
-        o->Start[n] = 0;        /* the walk is past the end of the piece */
-        e->Text = o->Start;
+    if (inPlace) {
+        t[n] = 0;               /* the walk is past the end of the piece */
+        e->Text = t;
+        return;
     }
+    e->Text = (wchar_t *)Carve(d, ((size_t)n + 1) * sizeof(wchar_t));
+    MemCopy(e->Text, t, (size_t)n * sizeof(wchar_t));
+}
+
+static void FinishPiece(XmlDocument *d, OpenElement<wchar_t> *o)
+{
+    KeepText(d, o->Element, o->Start, o->Length, true);
+}
+
+static void FinishPiece(XmlDocument *d, OpenElement<char> *o)
+{
+    if (!o->Start)
+        return;
+    /* The piece is decoded to be judged; space between children goes. */
+    CarveMark mark = MarkCarving(d);
+    wchar_t *t = Widen(d, o->Start, o->Length, o->Decode);
+    XmlElement *e = o->Element;
+    if (!*t || (e->FirstChild && AllSpace(t, StrLen(t))))
+        Rewind(d, &mark);
+    else
+        e->Text = t;
+}
+
+template <typename C> static void FinishText(XmlDocument *d, OpenElement<C> *o)
+{
+    if (o->UseJoined)
+        KeepText(d, o->Element, o->Joined.Buffer, o->Joined.Length, false);
+    else
+        FinishPiece(d, o);
 }
 
 /* Offers a finished element to take; a taken one is cut back to its
  * record, which stays as its parent's child. */
-static void Offer(XmlDocument *d, OpenElement *o, XmlTakeElement take, void *context)
+template <typename C>
+static void Offer(XmlDocument *d, OpenElement<C> *o, XmlTakeElement take, void *context)
 {
     if (!take || !take(o->Element, context))
         return;
@@ -389,36 +553,37 @@ static void Offer(XmlDocument *d, OpenElement *o, XmlTakeElement take, void *con
 
 /* Reads the content of root (whose start tag has just ended) until the
  * end tag that closes it or the end of the text. */
-static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root, XmlTakeElement take,
-                        void *context)
+template <typename C>
+static void ReadContent(XmlDocument *d, C *p, XmlElement *root, XmlTakeElement take, void *context)
 {
-    OpenElement *stack = (OpenElement *)MemAlloc(sizeof(OpenElement) * (XML_MAX_DEPTH + 1));
+    OpenElement<C> *stack =
+        (OpenElement<C> *)MemAlloc(sizeof(OpenElement<C>) * (XML_MAX_DEPTH + 1));
     int depth = 1;                  /* stack[depth - 1] is the innermost open element */
     int skipping = 0;               /* open elements below the depth limit */
     stack[0].Element = root;
     BeginText(&stack[0]);
     while (*p && depth > 0) {
-        OpenElement *top = &stack[depth - 1];
+        OpenElement<C> *top = &stack[depth - 1];
         if (*p != '<') {
-            wchar_t *start = p;
+            C *start = p;
             while (*p && *p != '<')
                 p++;
             if (!skipping)
                 AddText(top, start, (int)(p - start), true);
-        } else if (p[1] == '!' && StartsWith(p, L"<!--")) {
-            p = SkipPast(p, L"-->");
-        } else if (p[1] == '!' && StartsWith(p, L"<![CDATA[")) {
-            wchar_t *start = p + 9;
-            wchar_t *q = start;
-            while (*q && !StartsWith(q, L"]]>"))
+        } else if (p[1] == '!' && StartsWith(p, "<!--")) {
+            p = SkipPast(p, "-->");
+        } else if (p[1] == '!' && StartsWith(p, "<![CDATA[")) {
+            C *start = p + 9;
+            C *q = start;
+            while (*q && !StartsWith(q, "]]>"))
                 q++;
             if (!skipping)
                 AddText(top, start, (int)(q - start), false);
             p = *q ? q + 3 : q;
         } else if (p[1] == '?') {
-            p = SkipPast(p, L"?>");
+            p = SkipPast(p, "?>");
         } else if (p[1] == '/') {
-            p = SkipPast(p, L">");
+            p = SkipPast(p, ">");
             if (skipping) {
                 skipping--;
             } else {
@@ -429,19 +594,19 @@ static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root, XmlTakeEle
             }
         } else {
             p++;
-            if (!IsNameChar(*p)) {
+            if (!IsNameChar(Unit(*p))) {
                 if (*p)
                     p++;
                 continue;
             }
-            wchar_t *name = p;
-            p = SkipName(p);
+            C *name = p;
             bool skip = skipping || depth >= XML_MAX_DEPTH;
             XmlElement *child = NULL;
             if (!skip) {
                 child = (XmlElement *)Carve(d, sizeof(XmlElement));
-                child->Name = name;
+                child->Name = NameString(d, name);
             }
+            p = SkipName(p);
             CarveMark mark = MarkCarving(d);
             TagEnd end = ReadStartTag(&p, d, child);
             if (skip) {
@@ -456,7 +621,7 @@ static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root, XmlTakeEle
                 top->Element->FirstChild = child;
             top->LastChild = child;
             if (end == TAG_OPEN) {
-                OpenElement *next = &stack[depth++];
+                OpenElement<C> *next = &stack[depth++];
                 next->Element = child;
                 next->LastChild = NULL;
                 next->Mark = mark;
@@ -472,30 +637,34 @@ static void ReadContent(XmlDocument *d, wchar_t *p, XmlElement *root, XmlTakeEle
     MemFree(stack);
 }
 
-XmlElement *XmlParseOwnedTextTaking(wchar_t *text, int units, XmlTakeElement take, void *context)
+/* Reads the document of a text; an owned one, of bytes bytes with its
+ * zero, is wiped and freed with the document, or at once when there is
+ * no root.  Texts of no bytes stay their caller's. */
+template <typename C>
+static XmlElement *Parse(C *text, size_t bytes, XmlTakeElement take, void *context)
 {
-    wchar_t *p = text;
+    C *p = text;
     if (!p)
         return NULL;
     while (*p) {
         p = SkipSpace(p);
-        if (StartsWith(p, L"<?")) {
-            p = SkipPast(p, L"?>");
-        } else if (StartsWith(p, L"<!--")) {
-            p = SkipPast(p, L"-->");
-        } else if (StartsWith(p, L"<!")) {
-            p = SkipPast(p, L">");
+        if (StartsWith(p, "<?")) {
+            p = SkipPast(p, "?>");
+        } else if (StartsWith(p, "<!--")) {
+            p = SkipPast(p, "-->");
+        } else if (StartsWith(p, "<!")) {
+            p = SkipPast(p, ">");
         } else if (*p == '<') {
             p++;
-            if (!IsNameChar(*p))
+            if (!IsNameChar(Unit(*p)))
                 break;
             XmlDocument *d = (XmlDocument *)MemAlloc(sizeof(XmlDocument));
             d->Text = text;
-            d->Units = units;
+            d->TextBytes = bytes;
             d->NextSize = FIRST_BLOCK;
             d->Empty = (wchar_t *)Carve(d, sizeof(wchar_t));
             XmlElement *root = &d->Root;
-            root->Name = p;
+            root->Name = NameString(d, p);
             p = SkipName(p);
             if (ReadStartTag(&p, d, root) == TAG_OPEN)
                 ReadContent(d, p, root, take, context);
@@ -504,14 +673,27 @@ XmlElement *XmlParseOwnedTextTaking(wchar_t *text, int units, XmlTakeElement tak
             p++;
         }
     }
-    MemWipe(text, ((size_t)units + 1) * sizeof(wchar_t));
-    MemFree(text);
+    if (bytes) {
+        MemWipe(text, bytes);
+        MemFree(text);
+    }
     return NULL;
+}
+
+XmlElement *XmlParseOwnedTextTaking(wchar_t *text, int units, XmlTakeElement take, void *context)
+{
+    return Parse(text, ((size_t)units + 1) * sizeof(wchar_t), take, context);
 }
 
 XmlElement *XmlParseOwnedText(wchar_t *text, int units)
 {
-    return XmlParseOwnedTextTaking(text, units, NULL, NULL);
+    return Parse(text, ((size_t)units + 1) * sizeof(wchar_t), NULL, NULL);
+}
+
+XmlElement *XmlParseUtf8Taking(const char *bytes, XmlTakeElement take, void *context)
+{
+    /* Nothing is written into UTF-8 text, and the caller keeps it. */
+    return Parse((char *)bytes, 0, take, context);
 }
 
 XmlElement *XmlParseDocument(const wchar_t *text)
@@ -538,8 +720,10 @@ void XmlFree(XmlElement *root)
         MemFree(b);
         b = next;
     }
-    MemWipe(d->Text, ((size_t)d->Units + 1) * sizeof(wchar_t));
-    MemFree(d->Text);
+    if (d->TextBytes) {
+        MemWipe(d->Text, d->TextBytes);
+        MemFree(d->Text);
+    }
     MemFree(d);
 }
 

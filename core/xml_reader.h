@@ -46,6 +46,11 @@ XmlElement *XmlParseOwnedText(wchar_t *text, int units);
 typedef bool (*XmlTakeElement)(XmlElement *e, void *context);
 /* XmlParseOwnedText offering each complete element to take. */
 XmlElement *XmlParseOwnedTextTaking(wchar_t *text, int units, XmlTakeElement take, void *context);
+/* XmlParseOwnedTextTaking of a text in UTF-8: zero-terminated bytes,
+ * well-formed (Utf8WellFormed), which stay the caller's, unchanged, until
+ * XmlFree.  Reads as the text converted to UTF-16 would, without that
+ * copy of it. */
+XmlElement *XmlParseUtf8Taking(const char *bytes, XmlTakeElement take, void *context);
 /* Frees the whole document of a root from the parse functions. */
 void XmlFree(XmlElement *root);
 XmlElement *XmlChild(const XmlElement *e, const wchar_t *name);

@@ -71,6 +71,33 @@ TEST(Files, ReadWholeFileLimits)
     EXPECT_FALSE(ReadWholeFile(dir.File("over"), &data, &n));
 }
 
+/* A file is seen whole with a zero after it, whether it is a view of
+ * the file or (for a file that ends a page, where no zero follows in a
+ * view) a copy; the limit and missing files are as ReadWholeFile's. */
+TEST(Files, FileBytesWholeWithZeroAfter)
+{
+    TempDir dir;
+    for (int size : { 0, 1, 4095, 4096, 4097, 8192, 70000 }) {
+        std::string bytes;
+        for (int i = 0; i < size; i++)
+            bytes += (char)('a' + i % 26);
+        ASSERT_TRUE(WriteBytes(dir.File("f"), bytes));
+        FileBytes f;
+        ASSERT_TRUE(FileBytesOpen(&f, dir.File("f"))) << size;
+        ASSERT_EQ(f.Count, size);
+        EXPECT_EQ(std::string(f.Data, (size_t)size), bytes);
+        EXPECT_EQ(f.Data[size], 0) << size;
+        FileBytesClose(&f);
+        EXPECT_EQ(f.Data, nullptr);
+    }
+    FileBytes f;
+    EXPECT_FALSE(FileBytesOpen(&f, dir.File("missing")));
+    EXPECT_FALSE(FileBytesOpen(&f, WText(dir.path)));
+    std::string big((size_t)READ_LIMIT + 1, 'k');
+    ASSERT_TRUE(WriteBytes(dir.File("over"), big));
+    EXPECT_FALSE(FileBytesOpen(&f, dir.File("over")));
+}
+
 /* A file name that makes the whole path exactly len characters. */
 static WText PathOfLength(const TempDir &dir, int len)
 {

@@ -259,40 +259,6 @@ TEST(Utf8, UnitsCountZerosAndInvalidBytes)
     MemFree(w);
 }
 
-/* The bytes placed as a file read into the upper part of the block. */
-static wchar_t *InPlace(const std::string &bytes, int *units)
-{
-    char *block = (char *)MemAlloc((bytes.size() + 1) * sizeof(wchar_t));
-    memcpy(block + bytes.size() + 2, bytes.data(), bytes.size());
-    return WideFromUtf8InPlace(block, (int)bytes.size(), units);
-}
-
-TEST(Utf8, InPlaceGivesTheSameTextAndOnlyZerosAfterIt)
-{
-    std::string korean;
-    for (int i = 0; i < 400; i++)
-        korean += i % 5 ? "서버" : "😀 x";
-    const std::string texts[] = {
-        "", "x", "\xEF\xBB\xBF", "\xEF\xBB", "\xEF\xBB\xBFok", std::string(1000, 'a') + "é",
-        korean, "\xEF\xBB\xBF" + korean, std::string(30, 'a') + "\xFF\xFE" + korean,
-        std::string("a\0b", 3) + korean,
-    };
-    for (const std::string &t : texts) {
-        int expectedUnits = -1, units = -2;
-        wchar_t *expected = WideFromUtf8(t.data(), (int)t.size(), &expectedUnits);
-        wchar_t *w = InPlace(t, &units);
-        ASSERT_EQ(units, expectedUnits) << t;
-        EXPECT_EQ(MemCompare(w, expected, ((size_t)units + 1) * sizeof(wchar_t)), 0) << t;
-        /* What follows the text in the block is wiped, not left-over bytes
-         * of the file: the document that takes the text wipes only so far. */
-        size_t capacity = t.size() + 1 - (t.size() > 2 && t.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
-        for (size_t i = (size_t)units; i < capacity; i++)
-            ASSERT_EQ(w[i], 0) << t << " at " << i;
-        MemFree(w);
-        MemFree(expected);
-    }
-}
-
 TEST(Utf8, EncodeLoneSurrogatesAsTheWholeConversion)
 {
     const wchar_t texts[][6] = {

@@ -359,3 +359,53 @@ TEST(XmlReader, TakenElementsKeepTheirPlace)
     EXPECT_EQ(i, 300);
     XmlFree(r);
 }
+
+/* The whole tree as text, for comparing two readings. */
+static std::string Dump(const XmlElement *e)
+{
+    std::string out = "<" + U8(e->Name);
+    for (const XmlAttribute *a = e->Attributes; a; a = a->Next)
+        out += " [" + U8(a->Name) + "]=[" + U8(a->Value) + "]";
+    out += ">";
+    if (e->Text)
+        out += "{" + U8(e->Text) + "}";
+    for (const XmlElement *c = e->FirstChild; c; c = c->NextSibling) {
+        EXPECT_EQ(c->Parent, e);
+        out += Dump(c);
+    }
+    return out + "</>";
+}
+
+/* Reading well-formed UTF-8 as it stands gives the tree that the text
+ * converted to UTF-16 gives: references (one whose semicolon lies twelve
+ * characters but more bytes away included), pieces joined around
+ * comments and CDATA, space between children, non-ASCII names, a byte
+ * order mark, cut documents. */
+TEST(XmlReader, Utf8ReadsAsItsUtf16)
+{
+    const std::string far = "&#65" + std::string("é") + "ééééééé;";   /* 12 units, 19 bytes */
+    const std::string docs[] = {
+        "<r a='x&amp;y' b=\"&#xD55C;&#128512;\" 이름='값'><서버>한국어 &lt;텍스트&gt;</서버>\r\n"
+        "  <s>a<!-- c -->b<![CDATA[<&amp;>]]>c&#x41;</s>\r\n  <e>  </e><e/></r>",
+        "\xEF\xBB\xBF<?xml version='1.0'?><!-- 😀 --><r>" + far + "|&#65" + far + "</r>",
+        "<r>&#65ééééééééééé;|&#65éééééééééé;|&é;|&😀;|&#x10FFFF;|&#x110041;|&#0;|&#xD800;</r>",
+        "<r><a>t<b/>u</a><c x='1'>&#32;<d/></c><f>&#32;</f>",
+        "<r x='unclosed",
+        "no root 😀",
+    };
+    for (const std::string &doc : docs) {
+        int units = 0;
+        wchar_t *text = WideFromUtf8(doc.data(), (int)doc.size(), &units);
+        XmlElement *wide = XmlParseOwnedText(text, units);
+        char *bytes = (char *)MemAlloc(doc.size() + 1);
+        MemCopy(bytes, doc.data(), doc.size());
+        bytes[doc.size()] = 0;
+        XmlElement *utf8 = XmlParseUtf8Taking(bytes, NULL, NULL);
+        ASSERT_EQ(utf8 == nullptr, wide == nullptr) << doc;
+        if (wide)
+            EXPECT_EQ(Dump(utf8), Dump(wide)) << doc;
+        XmlFree(wide);
+        XmlFree(utf8);
+        MemFree(bytes);
+    }
+}
