@@ -17,15 +17,22 @@
 
 static const wchar_t HostClass[] = L"KestrumHost";
 static const wchar_t ClipClass[] = L"KestrumClip";
+static const UINT AnswerMs = 20;
 
 static Session *SessionOf(HWND window)
 {
     return (Session *)GetWindowLongPtrW(window, GWLP_USERDATA);
 }
 
+bool PuttyWindowAnswers(HWND window)
+{
+    DWORD_PTR result;
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, AnswerMs, &result);
+}
+
 static void FocusPutty(Session *s)
 {
-    if (s && s->PuttyWindow && IsWindow(s->PuttyWindow))
+    if (s && PuttyWindowAnswers(s->PuttyWindow))
         SetFocus(s->PuttyWindow);
 }
 
@@ -247,9 +254,12 @@ void FitPuttyWindow(Session *s)
     FitRect t = FitTarget(origin.x - r.left, origin.y - r.top, r.bottom - c.bottom - origin.y, clip.right,
                           clip.bottom);
     MapWindowPoints(NULL, s->ClipWindow, (POINT *)&r, 2);
-    if (s->LastFit && r.left == t.Left && r.top == t.Top && r.right == t.Right && r.bottom == t.Bottom)
-        return;
+    bool fitted = s->LastFit && r.left == t.Left && r.top == t.Top && r.right == t.Right && r.bottom == t.Bottom;
+    /* A check counts as a fit, so that the poll looks again a second
+     * later rather than at every poll. */
     s->LastFit = GetTickCount() | 1;
+    if (fitted)
+        return;
     SetWindowPos(s->PuttyWindow, NULL, t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
 }

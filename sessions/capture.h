@@ -25,6 +25,11 @@ struct PuttyWindowSearch {
 };
 BOOL CALLBACK FindPuttyWindow(HWND window, LPARAM search);
 
+/* Whether PuTTY's window takes messages now.  Focus and capture send it
+ * messages and wait for its answer; a hung PuTTY would hang this program
+ * with it, so they leave a window alone that does not answer at once. */
+bool PuttyWindowAnswers(HWND window);
+
 /* Embeds the window and sets the session Running; queues the typed
  * password and the login script. */
 void CaptureWindow(Session *s, HWND window);

@@ -21,6 +21,8 @@ int SessionCount;
 static int NextSessionId = 1;
 static DWORD LastPoll;
 static bool Polled;
+static ServerNode **OpenQueue;      /* own copies, opened from OpenQueueNext on */
+static int OpenQueueCount, OpenQueueNext;
 
 Session *FindSessionById(int id)
 {
@@ -149,6 +151,7 @@ void StartSession(Session *s)
     s->PuttyWindow = NULL;
     s->Disconnected = false;
     s->ExitCode = 0;
+    s->WindowGoneAt = 0;
     if (s->Process) {
         CloseHandle(s->Process);
         s->Process = NULL;
@@ -201,6 +204,27 @@ void CloseSession(Session *s, bool terminate)
     RemoveSession(s);
 }
 
+static bool ClosingMany;
+
+void CloseSessions(Session *keep)
+{
+    /* Every PuTTY is told to end before any is waited for, so that their
+     * ends overlap; the tabs are rebuilt and laid out once. */
+    for (int i = 0; i < SessionCount; i++) {
+        Session *s = SessionList[i];
+        if (s != keep && s->Process && WaitForSingleObject(s->Process, 0) == WAIT_TIMEOUT)
+            TerminateProcess(s->Process, 1);
+    }
+    ClosingMany = true;
+    for (int i = SessionCount - 1; i >= 0; i--)
+        if (i < SessionCount && SessionList[i] != keep)
+            CloseSession(SessionList[i], true);
+    ClosingMany = false;
+    RebuildTabs();
+    if (SessionCount > 0)
+        ActivateSession(SessionIndex(keep) >= 0 ? SessionIndex(keep) : 0, true);
+}
+
 void RemoveSession(Session *s)
 {
     int index = SessionIndex(s);
@@ -215,6 +239,8 @@ void RemoveSession(Session *s)
     DestroyWindow(s->HostWindow);
     NodeFreeTree(s->Node);
     MemFree(s);
+    if (ClosingMany)
+        return;
     RebuildTabs();
     if (SessionCount > 0)
         ActivateSession(IndexAfterRemoval(index, active, SessionCount), true);
@@ -249,6 +275,8 @@ static void PollStarting(Session *s, bool ended, DWORD now)
         /* Give PuTTY the time to finish its start-up, but not forever. */
         if (!ended && WaitForInputIdle(s->Process, 0) != 0 && since < 3000)
             return;
+        if (!ended && !PuttyWindowAnswers(window))
+            return;     /* hung: taking it in would wait for it */
         CaptureWindow(s, window);
         return;
     }
@@ -272,12 +300,19 @@ static void PollStarting(Session *s, bool ended, DWORD now)
 static void PollRunning(Session *s, bool ended, DWORD now)
 {
     if (ended || !IsWindow(s->PuttyWindow)) {
-        DWORD code = 0;
-        if (s->Process) {
-            if (!ended)
-                WaitForSingleObject(s->Process, 500);
-            GetExitCodeProcess(s->Process, &code);
+        /* A PuTTY whose window went usually ends a moment later: it gets
+         * 500 ms over the next polls, not in a wait that would stop the
+         * main window for every such session. */
+        if (!ended && s->Process) {
+            if (!s->WindowGoneAt)
+                s->WindowGoneAt = now | 1;
+            if (now - s->WindowGoneAt < 500)
+                return;
         }
+        s->WindowGoneAt = 0;
+        DWORD code = 0;
+        if (s->Process)
+            GetExitCodeProcess(s->Process, &code);
         s->ExitCode = (int)code;
         s->PuttyWindow = NULL;
         DeletePasswordFile(s);
@@ -339,9 +374,36 @@ static void PollSession(Session *s, DWORD now)
     }
 }
 
+void QueueOpenSession(const ServerNode *node)
+{
+    OpenQueue = (ServerNode **)MemRealloc(OpenQueue, (size_t)(OpenQueueCount + 1) * sizeof *OpenQueue);
+    OpenQueue[OpenQueueCount++] = NodeCopy(node, false);
+}
+
+void DiscardQueuedSessions(void)
+{
+    for (int i = OpenQueueNext; i < OpenQueueCount; i++)
+        NodeFreeTree(OpenQueue[i]);
+    MemFree(OpenQueue);
+    OpenQueue = NULL;
+    OpenQueueCount = OpenQueueNext = 0;
+}
+
+static void OpenNextQueued(void)
+{
+    if (OpenQueueNext >= OpenQueueCount)
+        return;
+    ServerNode *node = OpenQueue[OpenQueueNext++];
+    if (OpenQueueNext == OpenQueueCount)
+        OpenQueueCount = OpenQueueNext = 0;     /* the block is reused */
+    OpenSession(node);
+    NodeFreeTree(node);
+}
+
 void SessionsTick(void)
 {
-    DWORD now = GetTickCount();
+    OpenNextQueued();
+    DWORD now = GetTickCount();     /* after the start: no state is younger */
     PumpKeyQueues();
     if (Polled && now - LastPoll < 250)
         return;
@@ -356,6 +418,7 @@ void SessionsTick(void)
 
 void TerminateAllSessions(void)
 {
+    DiscardQueuedSessions();
     for (int i = 0; i < SessionCount; i++) {
         HANDLE p = SessionList[i]->Process;
         if (p && WaitForSingleObject(p, 0) == WAIT_TIMEOUT)

@@ -38,6 +38,7 @@ struct Session {
     wchar_t PasswordFile[KPATH];
     wchar_t StatusText[STATUS_MAX];
     DWORD LastFit;
+    DWORD WindowGoneAt;             /* poll that first missed PuttyWindow, 0 before */
     LONG SavedStyle, SavedExStyle;
     RECT SavedRect;
 };
@@ -59,10 +60,20 @@ void ReconnectSession(Session *s);
 void TerminateSession(Session *s);
 void CloseSession(Session *s, bool terminate);
 void RemoveSession(Session *s);
+/* Closes and ends every session but keep (which may be null), laying
+ * the window out once at the end. */
+void CloseSessions(Session *keep);
 void SessionEnded(Session *s, bool normal);
 void SetSessionState(Session *s, int state);
-/* Every main-timer tick: the key player, then at most every 250 ms the
- * poll of every session, from the last to the first. */
+/* Opens a copy of the node on a later timer tick, one a tick in the
+ * order queued: a folder of many servers opened at once would hold the
+ * main window for as long as all their starts take. */
+void QueueOpenSession(const ServerNode *node);
+/* Forgets the servers still queued. */
+void DiscardQueuedSessions(void);
+/* Every main-timer tick: the next queued server, the key player, then at
+ * most every 250 ms the poll of every session, from the last to the
+ * first. */
 void SessionsTick(void);
 void TerminateAllSessions(void);
 Session *FindSessionById(int id);

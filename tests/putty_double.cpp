@@ -7,7 +7,11 @@
  * Options of its own start with -double-; PuTTY's are only logged.
  *
  * Cue effects happen before their log line, so a test that has seen the
- * line can look at the result at once.
+ * line can look at the result at once; only a hang and a crash log
+ * first, as nothing can follow them.
+ *
+ * -double-hang ms stops pumping for ms (0: until the safety exit) as soon
+ * as the main window exists, before any message was taken.
  */
 #include <windows.h>
 #include <shellapi.h>
@@ -26,6 +30,9 @@ enum {
     CUE_DESTROY,                /* main window goes, the process stays */
     CUE_STATE,
     CUE_CREATE,                 /* main window now ("Open" in the config box) */
+    CUE_HANG,                   /* wParam: ms without pumping, 0 until the safety exit */
+    CUE_FLOOD,                  /* wParam: new titles a second, 0 stops */
+    CUE_CRASH,                  /* ends at once as an access violation would */
 };
 
 static const wchar_t *const Titles[] = {
@@ -45,6 +52,10 @@ static int ShowCmd;
 static HWND MainWnd, ConfigWnd;
 static bool StartupBox;     /* ConfigWnd is the box shown instead of a session */
 static bool KeepAlive;      /* the main window went by cue */
+static UINT FloodRate;      /* titles a second while flooding */
+static unsigned FloodCount;
+static DWORD FloodNext;     /* tick of the next flood title */
+static bool Stamp;          /* -double-stamp qpc: log when the main window exists */
 
 /* Opened and closed for every line so that the test can read it meanwhile. */
 static void LogBytes(const char *head, const char *body, size_t bodyLen)
@@ -127,6 +138,25 @@ static void CALLBACK SafetyExit(HWND, UINT, UINT_PTR, DWORD)
     ExitProcess(TimeoutExitCode);
 }
 
+/* Takes no message meanwhile, sent ones included: a hung PuTTY. */
+static void Hang(DWORD ms)
+{
+    Logf("hang %u", (unsigned)ms);
+    if (ms == 0 || ms >= SafetyMs) {
+        Sleep(SafetyMs);
+        SafetyExit(NULL, 0, 0, 0);
+    }
+    Sleep(ms);
+    Logf("hang over");
+}
+
+static void FloodTitle()
+{
+    wchar_t text[40];
+    wsprintfW(text, L"flood %u - PuTTY", ++FloodCount);
+    SetWindowTextW(MainWnd, text);
+}
+
 static HWND MakeWindow(DWORD exStyle, const wchar_t *cls, const wchar_t *title, DWORD style, int w, int h)
 {
     return CreateWindowExW(exStyle, cls, title, style, 100, 100, w, h, NULL, NULL, GetModuleHandleW(NULL), NULL);
@@ -135,6 +165,12 @@ static HWND MakeWindow(DWORD exStyle, const wchar_t *cls, const wchar_t *title, 
 static void CreateMain()
 {
     MainWnd = MakeWindow(0, MainClass, Title, WS_OVERLAPPEDWINDOW, 640, 400);
+    if (Stamp) {
+        /* The counter is the machine's, so the capturer can subtract it. */
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        Logf("window qpc %lld", (long long)now.QuadPart);
+    }
     /* PuTTY adds its own commands to the system menu (ids below 0xF000) */
     HMENU menu = GetSystemMenu(MainWnd, FALSE);
     AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
@@ -200,12 +236,29 @@ static void Cue(UINT cue, WPARAM wParam)
             Logf("window created");
         }
         break;
+    case CUE_HANG:
+        Hang((DWORD)wParam);
+        break;
+    case CUE_FLOOD:
+        if (wParam) {
+            FloodRate = (UINT)wParam;
+            FloodNext = GetTickCount();
+            Logf("flood %u", FloodRate);
+        } else if (FloodRate) {
+            FloodRate = 0;
+            Logf("flood stop %u", FloodCount);
+        }
+        break;
+    case CUE_CRASH:
+        Logf("crash");
+        TerminateProcess(GetCurrentProcess(), (UINT)EXCEPTION_ACCESS_VIOLATION);
+        break;
     }
 }
 
 static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg >= CUE_EXIT && msg <= CUE_CREATE) {
+    if (msg >= CUE_EXIT && msg <= CUE_CRASH) {
         Cue(msg, wParam);
         return 0;
     }
@@ -262,7 +315,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
     int argc = 0;
     wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const wchar_t *kind = L"putty", *pwfile = NULL, *exitCode = NULL;
-    DWORD delay = 0;
+    DWORD delay = 0, hang = 0;
+    bool hangs = false;
     for (int i = 1; argv && i + 1 < argc; i++) {
         const wchar_t *opt = argv[i], *value = argv[i + 1];
         if (!wcscmp(opt, L"-double-log"))
@@ -273,6 +327,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
             delay = wcstoul(value, NULL, 10);
         else if (!wcscmp(opt, L"-double-exit"))
             exitCode = value;
+        else if (!wcscmp(opt, L"-double-hang")) {
+            hangs = true;
+            hang = wcstoul(value, NULL, 10);
+        } else if (!wcscmp(opt, L"-double-stamp"))
+            Stamp = !wcscmp(value, L"qpc");
         else if (!wcscmp(opt, L"-double-title"))
             Title = value;
         else if (!wcscmp(opt, L"-pwfile"))
@@ -321,11 +380,34 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
     } else if (!none) {
         CreateMain();
     }
+    if (hangs)
+        Hang(hang);
 
     /* No TranslateMessage: posted keys are logged exactly as they came. */
     MSG m;
-    while (GetMessageW(&m, NULL, 0, 0) > 0)
+    for (;;) {
+        if (FloodRate) {
+            /* titles on time while the messages go on as usual */
+            DWORD now = GetTickCount();
+            if ((int)(now - FloodNext) >= 0) {
+                if (MainWnd)
+                    FloodTitle();
+                FloodNext += 1000 / FloodRate ? 1000 / FloodRate : 1;
+                if ((int)(now - FloodNext) > 100)
+                    FloodNext = now;
+            }
+            if (!PeekMessageW(&m, NULL, 0, 0, PM_REMOVE)) {
+                DWORD wait = FloodNext - GetTickCount();
+                MsgWaitForMultipleObjects(0, NULL, FALSE, (int)wait > 0 ? wait : 0, QS_ALLINPUT);
+                continue;
+            }
+            if (m.message == WM_QUIT)
+                break;
+        } else if (GetMessageW(&m, NULL, 0, 0) <= 0) {
+            break;
+        }
         DispatchMessageW(&m);
+    }
     Logf("exit 0");
     return 0;
 }

@@ -26,6 +26,7 @@
 
 #include "../resources/resource.h"
 #include "../ui/commands/command_ids.h"
+#include "password_scan.h"
 #include "program_util.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -83,6 +84,14 @@ struct EndToEnd : ::testing::Test {
         drop = Env("KESTRUM_E2E_DROP");
         if (putty.empty())
             GTEST_SKIP() << "run by tests/e2e/run.sh with a real PuTTY and sshd";
+        /* the configuration is written here with the password in clear:
+         * Kestrum's closing save must protect it, its backup keeps it */
+        WatchPasswords({ Password });
+        AllowClearFile(dir.path + "\\kestrum.xml.bak");
+    }
+    void TearDown() override
+    {
+        ExpectNoClearPasswords();
     }
     std::string ServerLog() { return ReadBytes(WText(log)); }
     int Logins() { return Count(ServerLog(), std::string("Accepted password for ") + User); }
@@ -197,6 +206,8 @@ TEST_F(EndToEnd, LostConnectionReconnects)
     std::string open = "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000003}\"/>";
     ASSERT_TRUE(WriteBytes(WText(dir.path + "\\kestrum.xml"),
                            Config(servers, open, "<AutoReconnect>1</AutoReconnect><ReconnectDelay>2</ReconnectDelay>")));
+    AllowClearFile(dir.path + "\\kestrum.xml");       /* ended by the test, never saved */
+    std::vector<std::string> filesBefore = PasswordFiles();
     int before = Logins();
     KestrumProcess k;
     ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
@@ -231,6 +242,8 @@ TEST_F(EndToEnd, LostConnectionReconnects)
         << listText();
     SaveWindowShot(k.Main, "e2e-reconnect");
     EXPECT_TRUE(WaitFor([&] { return Logins() >= before + 2; }, 20000)) << ServerLog();
+    /* the new start's password file goes as the first one did */
+    EXPECT_TRUE(WaitFor([&] { return PasswordFiles() == filesBefore; }, 7000));
 }
 
 /* Characters posted to a PuTTY window as Kestrum's key player posts them. */
@@ -274,6 +287,7 @@ TEST_F(EndToEnd, DetachedAndAttachedWindowsKeepWorking)
 
     /* a PuTTY the user started outside logs in on its own */
     WText pwfile(dir.path + "\\outside-pw");
+    AllowClearFile(U8(pwfile));
     ASSERT_TRUE(WriteBytes(pwfile, Password));
     int outsideBefore = Logins();
     STARTUPINFOW si = {};

@@ -30,6 +30,7 @@
 #include "../ui/tree/tree_view.h"
 #include "answer_queue.h"
 #include "main_window_util.h"
+#include "password_scan.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -165,9 +166,14 @@ struct MtputtyCommand : ::testing::Test {
         RefillTree(NULL);
         RebuildMenuBar();
         ApplyTabPosition();
+        /* MTPuTTY's file holds it on its command line, as written here */
+        WatchPasswords({ "s3cret" });
+        AllowClearFile(U8(suggested));
+        AllowClearFile(U8(chosen));
     }
     void TearDown() override
     {
+        ExpectNoClearPasswords();
         RemovePath(suggested);
         RemovePath(WText(appdata.path + "\\TTYPlus"));
         SetEnv("APPDATA", hadAppData ? oldAppData.c_str() : nullptr);

@@ -15,6 +15,7 @@
 
 #include "../sessions/putty_discovery.h"
 #include "../ui/commands/command_ids.h"
+#include "password_scan.h"
 #include "program_util.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -30,6 +31,7 @@ struct Program : ::testing::Test {
             RegDeleteKeyW(key, L"Saved%20One");
             RegCloseKey(key);
         }
+        ExpectNoClearPasswords();
     }
     std::string Server(const char *name, const char *uid, const char *title)
     {
@@ -61,8 +63,15 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
         "</OpenSessions></Kestrum>\r\n";
     WText configPath(dir.path + "\\kestrum.xml");
     ASSERT_TRUE(WriteBytes(configPath, config));
+    /* the backup of the first save is this file as written here */
+    WatchPasswords({ "pw 첫째", "pw 셋째" });
+    AllowClearFile(dir.path + "\\kestrum.xml.bak");
     std::vector<std::string> filesBefore = PasswordFiles();
-    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
+    /* the doubles log what they were given, for the scan */
+    SetEnv("KESTRUM_DOUBLE_LOG", (dir.path + "\\double.log").c_str());
+    bool started = k.Start(dir.path);
+    SetEnv("KESTRUM_DOUBLE_LOG", nullptr);
+    ASSERT_TRUE(started) << k.Describe();
     HWND main = k.Main;
 
     std::vector<HWND> hosts;

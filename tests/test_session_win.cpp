@@ -24,6 +24,7 @@
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
 #include "main_window_util.h"
+#include "password_scan.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -46,6 +47,7 @@ struct Sessions : ::testing::Test {
         SessionsInit();     /* after ResetModel, which unplugs the writer */
         UseDouble("putty_double.exe");
         log = dir.path + "\\double.log";
+        WatchPasswords({ "s3cret pw" });
     }
     void TearDown() override
     {
@@ -53,6 +55,7 @@ struct Sessions : ::testing::Test {
             CloseSession(SessionList[0], true);
         PumpKeyQueues();        /* releases the queues of closed sessions */
         ResetModel();
+        ExpectNoClearPasswords();
     }
     void UseDouble(const char *exe)
     {
@@ -149,7 +152,7 @@ TEST_F(Sessions, TypedPasswordThenScript)
     EXPECT_EQ(s->PasswordDelivery, 2);
     EXPECT_EQ(s->PasswordFile[0], 0);
     ASSERT_TRUE(Until([&] { return Running(s); }));
-    DWORD captured = GetTickCount();
+    DWORD captured = s->StateSince;     /* the capture queued the keys */
     ASSERT_TRUE(Until([&] { return Logged("char 100 00000001"); }, 3000));
     EXPECT_GE(GetTickCount() - captured, 380u);
     std::string text = Log();

@@ -28,6 +28,7 @@
 #include "../ui/tree/tree_view.h"
 #include "answer_queue.h"
 #include "main_window_util.h"
+#include "password_scan.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -108,9 +109,13 @@ struct TreeExchangeCommand : ::testing::Test {
         www2 = Add(web, NODE_SERVER, "www2");
         db = Add(ServersRoot, NODE_SERVER, "db");
         RefillTree(NULL);
+        /* the plain export is the one file asked to hold it */
+        WatchPasswords({ "pw1" });
+        AllowClearFile(U8(file));
     }
     void TearDown() override
     {
+        ExpectNoClearPasswords();
         SetEnv("APPDATA", hadAppData ? oldAppData.c_str() : nullptr);
         StubMessageHook = NULL;
         ResetModel();

@@ -35,13 +35,13 @@ enum { CONNECT_FOLDER_ASK_ABOVE = 10 };
 
 static void FocusPuttyOf(Session *s)
 {
-    if (s && s->PuttyWindow)
+    if (s && PuttyWindowAnswers(s->PuttyWindow))
         SetFocus(s->PuttyWindow);
 }
 
-static void OpenServer(ServerNode *server, void *)
+static void QueueServer(ServerNode *server, void *)
 {
-    OpenSession(server);
+    QueueOpenSession(server);
 }
 
 static void ConnectFolder(ServerNode *folder)
@@ -50,7 +50,7 @@ static void ConnectFolder(ServerNode *folder)
     if (n > CONNECT_FOLDER_ASK_ABOVE &&
         ShowMessage(MainWindow, MB_YESNO | MB_ICONQUESTION, L"서버 %d개에 한꺼번에 연결할까요?", n) != IDYES)
         return;
-    ForEachServer(folder, OpenServer, NULL);
+    ForEachServer(folder, QueueServer, NULL);
 }
 
 static void Connect(ServerNode *node)
@@ -245,10 +245,11 @@ static void CloseMany(bool all)
     if (!Settings.NoCloseConfirm &&
         ShowMessage(MainWindow, MB_YESNO | MB_ICONQUESTION, L"세션 %d개를 닫을까요?", count) != IDYES)
         return;
-    Session *active = ActiveSession();
-    for (int i = n - 1; i >= 0; i--)
-        if (i < SessionCount && (all || SessionList[i] != active))
-            CloseSession(SessionList[i], true);
+    /* servers of a folder still being opened would come in after the
+     * close, and the ones opened while the question was open go too */
+    if (all)
+        DiscardQueuedSessions();
+    CloseSessions(all ? NULL : ActiveSession());
 }
 
 static void StepTab(int step)
@@ -272,7 +273,7 @@ static void SwitchFocus(void)
             LayoutMainWindow();
         }
         SetFocus(ServerTree);
-    } else if (s && s->PuttyWindow) {
+    } else if (s && PuttyWindowAnswers(s->PuttyWindow)) {
         SetFocus(s->PuttyWindow);
     } else {
         SetFocus(ServerTree);

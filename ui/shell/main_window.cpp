@@ -85,7 +85,7 @@ void SaveWindowPlacement(void)
 static void FocusDefault(void)
 {
     Session *s = ActiveSession();
-    SetFocus(s && s->PuttyWindow ? s->PuttyWindow : ServerTree);
+    SetFocus(s && PuttyWindowAnswers(s->PuttyWindow) ? s->PuttyWindow : ServerTree);
 }
 
 void FollowFocus(void)

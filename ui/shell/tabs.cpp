@@ -8,6 +8,7 @@
 
 #include "../../config/settings.h"
 #include "../../core/text.h"
+#include "../../sessions/capture.h"
 #include "../../sessions/session.h"
 #include "../dialogs/prompts.h"
 #include "layout.h"
@@ -55,7 +56,7 @@ void ActivateSession(int index, bool focus)
     LayoutMainWindow();
     Session *s = SessionList[index];
     if (focus)
-        SetFocus(s->PuttyWindow && IsWindow(s->PuttyWindow) ? s->PuttyWindow : s->HostWindow);
+        SetFocus(PuttyWindowAnswers(s->PuttyWindow) ? s->PuttyWindow : s->HostWindow);
     if (Settings.ViewMode != 0)
         for (int i = 0; i < SessionCount; i++)
             InvalidateRect(SessionList[i]->HostWindow, NULL, FALSE);
@@ -72,22 +73,80 @@ static void ListText(const Session *s, wchar_t *out)
     ComposeListText(out, s->State, s->Disconnected, s->Caption);
 }
 
+/* Whether tab i exists and shows text. */
+static bool TabShows(int i, const wchar_t *text)
+{
+    wchar_t current[TAB_TEXT_MAX];
+    current[0] = 0;
+    TCITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = TCIF_TEXT;
+    item.pszText = current;
+    item.cchTextMax = TAB_TEXT_MAX;
+    return SendMessageW(TabControl, TCM_GETITEMW, i, (LPARAM)&item) && !lstrcmpW(text, current);
+}
+
+/* Tab i gets text, appended when i is past the count; true when it
+ * changed.  Items that stay as they are are left alone: the tab control
+ * measures every tab again on each change. */
+static bool PutTabText(int i, int count, wchar_t *text)
+{
+    TCITEMW item;
+    ZeroMemory(&item, sizeof item);
+    item.mask = TCIF_TEXT;
+    if (i < count) {
+        if (TabShows(i, text))
+            return false;
+        item.pszText = text;
+        SendMessageW(TabControl, TCM_SETITEMW, i, (LPARAM)&item);
+        return true;
+    }
+    item.pszText = text;
+    SendMessageW(TabControl, TCM_INSERTITEMW, i, (LPARAM)&item);
+    return true;
+}
+
+/* The same for line i of the session list. */
+static bool PutListText(int i, int count, const wchar_t *text)
+{
+    if (i < count) {
+        wchar_t current[TAB_TEXT_MAX];
+        current[0] = 0;
+        if (SendMessageW(SessionListBox, LB_GETTEXTLEN, i, 0) < TAB_TEXT_MAX)
+            SendMessageW(SessionListBox, LB_GETTEXT, i, (LPARAM)current);
+        if (!lstrcmpW(text, current))
+            return false;
+        SendMessageW(SessionListBox, LB_DELETESTRING, i, 0);
+    }
+    SendMessageW(SessionListBox, LB_INSERTSTRING, i, (LPARAM)text);
+    return true;
+}
+
 void RebuildTabs(void)
 {
+    /* A list box that redraws draws its scroll bar again on every line. */
     SendMessageW(TabControl, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(TabControl, TCM_DELETEALLITEMS, 0, 0);
-    SendMessageW(SessionListBox, LB_RESETCONTENT, 0, 0);
+    SendMessageW(SessionListBox, WM_SETREDRAW, FALSE, 0);
+    int tabs = (int)SendMessageW(TabControl, TCM_GETITEMCOUNT, 0, 0);
+    int lines = (int)SendMessageW(SessionListBox, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < SessionCount; i++) {
         wchar_t text[TAB_TEXT_MAX];
         TabText(SessionList[i], text);
-        TCITEMW item;
-        ZeroMemory(&item, sizeof item);
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        SendMessageW(TabControl, TCM_INSERTITEMW, i, (LPARAM)&item);
+        /* a removed session: its item goes, the ones after it stay */
+        while (tabs > SessionCount && !TabShows(i, text) && TabShows(i + 1, text)) {
+            SendMessageW(TabControl, TCM_DELETEITEM, i, 0);
+            SendMessageW(SessionListBox, LB_DELETESTRING, i, 0);
+            tabs--;
+            lines--;
+        }
+        PutTabText(i, tabs, text);
         ListText(SessionList[i], text);
-        SendMessageW(SessionListBox, LB_ADDSTRING, 0, (LPARAM)text);
+        PutListText(i, lines, text);
     }
+    while (tabs > SessionCount)
+        SendMessageW(TabControl, TCM_DELETEITEM, --tabs, 0);
+    while (lines > SessionCount)
+        SendMessageW(SessionListBox, LB_DELETESTRING, --lines, 0);
     if (StoredActiveIndex >= SessionCount)
         StoredActiveIndex = SessionCount - 1;
     if (StoredActiveIndex >= 0) {
@@ -95,7 +154,9 @@ void RebuildTabs(void)
         SendMessageW(SessionListBox, LB_SETCURSEL, StoredActiveIndex, 0);
     }
     SendMessageW(TabControl, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(SessionListBox, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(TabControl, NULL, TRUE);
+    InvalidateRect(SessionListBox, NULL, TRUE);
     LayoutMainWindow();
     UpdateMainTitle();
 }
@@ -103,33 +164,18 @@ void RebuildTabs(void)
 void RefreshSessionCaption(Session *s)
 {
     int i = SessionIndex(s);
-    if (i < 0 || i >= (int)SendMessageW(TabControl, TCM_GETITEMCOUNT, 0, 0))
+    int tabs = (int)SendMessageW(TabControl, TCM_GETITEMCOUNT, 0, 0);
+    if (i < 0 || i >= tabs)
         return;
-    wchar_t text[TAB_TEXT_MAX], current[TAB_TEXT_MAX];
+    wchar_t text[TAB_TEXT_MAX];
     TabText(s, text);
-    current[0] = 0;
-    TCITEMW item;
-    ZeroMemory(&item, sizeof item);
-    item.mask = TCIF_TEXT;
-    item.pszText = current;
-    item.cchTextMax = TAB_TEXT_MAX;
-    SendMessageW(TabControl, TCM_GETITEMW, i, (LPARAM)&item);
-    if (lstrcmpW(text, current) != 0) {
-        item.pszText = text;
-        SendMessageW(TabControl, TCM_SETITEMW, i, (LPARAM)&item);
-        LayoutMainWindow();     /* the number of tab rows may have changed */
-    }
+    LRESULT rows = SendMessageW(TabControl, TCM_GETROWCOUNT, 0, 0);
+    if (PutTabText(i, tabs, text) && SendMessageW(TabControl, TCM_GETROWCOUNT, 0, 0) != rows)
+        LayoutMainWindow();     /* the strip grew or shrank by a row */
     ListText(s, text);
-    if (SendMessageW(SessionListBox, LB_GETTEXTLEN, i, 0) < TAB_TEXT_MAX) {
-        current[0] = 0;
-        SendMessageW(SessionListBox, LB_GETTEXT, i, (LPARAM)current);
-        if (lstrcmpW(text, current) != 0) {
-            LRESULT selected = SendMessageW(SessionListBox, LB_GETCURSEL, 0, 0);
-            SendMessageW(SessionListBox, LB_DELETESTRING, i, 0);
-            SendMessageW(SessionListBox, LB_INSERTSTRING, i, (LPARAM)text);
-            SendMessageW(SessionListBox, LB_SETCURSEL, selected, 0);
-        }
-    }
+    LRESULT selected = SendMessageW(SessionListBox, LB_GETCURSEL, 0, 0);
+    if (PutListText(i, (int)SendMessageW(SessionListBox, LB_GETCOUNT, 0, 0), text))
+        SendMessageW(SessionListBox, LB_SETCURSEL, selected, 0);
     InvalidateRect(s->HostWindow, NULL, FALSE);
     if (i == ActiveIndex())
         UpdateMainTitle();
