@@ -25,10 +25,7 @@ target_link_options(Kestrum PRIVATE -municode -static -s -Wl,--gc-sections
 set_target_properties(Kestrum PROPERTIES OUTPUT_NAME Kestrum RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # Benchmarks: programs that print figures (tools/bench.sh runs them).
-add_executable(bench_config EXCLUDE_FROM_ALL bench/bench_config.cpp)
-target_link_libraries(bench_config PRIVATE kestrum_pure)
-target_compile_options(bench_config PRIVATE ${KESTRUM_FLAGS})
-target_link_options(bench_config PRIVATE -static)
+include(bench/bench.cmake)
 
 # The resource script includes these; Ninja would not see them change.
 set_source_files_properties(resources/kestrum.rc PROPERTIES OBJECT_DEPENDS

@@ -133,8 +133,13 @@ static void TileSessions(const LayoutRect &area)
     }
     if (batch)
         EndDeferWindowPos(batch);
-    for (int i = 0; i < SessionCount; i++)
-        FitPuttyWindow(SessionList[i]);
+    /* Each fit asks about another process's window; a hidden session is
+     * fitted when it is shown, which lays out again. */
+    for (int i = 0; i < SessionCount; i++) {
+        LayoutRect cell;
+        if (SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell))
+            FitPuttyWindow(SessionList[i]);
+    }
 }
 
 void LayoutMainWindow(void)
