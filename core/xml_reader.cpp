@@ -251,7 +251,9 @@ struct XmlDocument {
     size_t NextSize;
 };
 
-enum { FIRST_BLOCK = 4096, LARGEST_BLOCK = 1 << 21 };
+/* Blocks stay below the size from which the heap maps fresh pages from
+ * the system for each block instead of reusing freed ones. */
+enum { FIRST_BLOCK = 4096, LARGEST_BLOCK = 1 << 18 };
 
 /* Zeroed memory for a record, aligned for pointers. */
 static void *Carve(XmlDocument *d, size_t bytes)

@@ -348,6 +348,7 @@ TEST_F(Commands, FolderConnectAsksAboveTen)
     RefillTree(web);
     ExecuteCommand(CMD_CONNECT_FOLDER);
     EXPECT_EQ(StubMessageCount, asked);
+    EXPECT_TRUE(Until([] { return SessionCount == 10; }));     /* one a timer tick */
     EXPECT_EQ(SessionCount, 10);
     EXPECT_EQ(ActiveIndex(), 9);
 }
