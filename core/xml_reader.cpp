@@ -164,16 +164,20 @@ static int FindSemicolon(const char *run, int i, int n)
     return -1;
 }
 
-/* Decodes the reference at run[i] (an &) into out: the characters
- * written, with *next just past the reference; 0 to take the & as it
- * stands. */
-template <typename C> static int DecodeAt(wchar_t *out, const C *run, int i, int n, int *next)
+/* Decodes the reference at run[*i] (an &) into out, or copies the &
+ * when it starts none; the characters written, *i moved past what was
+ * read. */
+template <typename C> static int DecodeAt(wchar_t *out, const C *run, int *i, int n)
 {
-    int semi = FindSemicolon(run, i, n);
-    int decoded = semi >= 0 ? DecodeReference(out, run + i + 1, semi - i - 1) : 0;
-    if (decoded)
-        *next = semi + 1;
-    return decoded;
+    int semi = FindSemicolon(run, *i, n);
+    int decoded = semi >= 0 ? DecodeReference(out, run + *i + 1, semi - *i - 1) : 0;
+    if (decoded) {
+        *i = semi + 1;
+        return decoded;
+    }
+    out[0] = '&';
+    (*i)++;
+    return 1;
 }
 
 /* Decodes n characters of run into out, which may be run itself since
@@ -187,17 +191,10 @@ static int DecodeInto(wchar_t *out, const wchar_t *run, int n)
         MemCopy(out, run, (size_t)i * sizeof(wchar_t));
     int o = i;
     while (i < n) {
-        if (run[i] != '&') {
+        if (run[i] != '&')
             out[o++] = run[i++];
-            continue;
-        }
-        int decoded = DecodeAt(out + o, run, i, n, &i);
-        if (decoded) {
-            o += decoded;
-        } else {
-            out[o++] = '&';
-            i++;
-        }
+        else
+            o += DecodeAt(out + o, run, &i, n);
     }
     return o;
 }
@@ -212,15 +209,8 @@ static int DecodeInto(wchar_t *out, const char *run, int n, bool decode)
         while (i < n && !(decode && run[i] == '&'))
             i++;
         o += Utf8DecodeWellFormed(run + start, i - start, out + o);
-        if (i < n) {
-            int decoded = DecodeAt(out + o, run, i, n, &i);
-            if (decoded) {
-                o += decoded;
-            } else {
-                out[o++] = '&';
-                i++;
-            }
-        }
+        if (i < n)
+            o += DecodeAt(out + o, run, &i, n);
     }
     return o;
 }
