@@ -28,6 +28,7 @@
 #include "../ui/shell/tabs.h"
 #include "../ui/tree/tree_view.h"
 #include "main_window_util.h"
+#include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -101,12 +102,8 @@ struct Commands : ::testing::Test {
     }
     void SetUp() override
     {
-        ResetModel();
-        SessionsInit();
-        StubPromptsReset();
+        ResetForSessions();
         StrCopyTo(ConfigFilePath, KPATH, dir.File("kestrum.xml"));
-        StrCopyTo(Settings.PuttyPath, KPATH, WText(ProgramDir() + "\\putty_double.exe"));
-        ReadPuttyVersion();
         web = Add(ServersRoot, NODE_FOLDER, "web");
         web->Expanded = 1;
         www1 = Add(web, NODE_SERVER, "www1");

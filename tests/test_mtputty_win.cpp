@@ -31,6 +31,7 @@
 #include "answer_queue.h"
 #include "main_window_util.h"
 #include "password_scan.h"
+#include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -155,8 +156,7 @@ struct MtputtyCommand : ::testing::Test {
         Asks.clear();
         Answers.clear();
         StrCopyTo(ConfigFilePath, KPATH, dir.File("kestrum.xml"));
-        StrCopyTo(Settings.PuttyPath, KPATH, WText(ProgramDir() + "\\putty_double.exe"));
-        ReadPuttyVersion();
+        UseDouble();
         ServerNode *mine = NodeNew(NODE_FOLDER);
         StrAssign(&mine->DisplayName, L"mine");
         NodeAppendChild(ServersRoot, mine);

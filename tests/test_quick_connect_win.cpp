@@ -30,6 +30,7 @@
 #include "../ui/shell/toolbar.h"
 #include "../ui/tree/tree_view.h"
 #include "main_window_util.h"
+#include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -78,12 +79,8 @@ struct QuickConnect : ::testing::Test {
     }
     void SetUp() override
     {
-        ResetModel();
-        SessionsInit();
-        StubPromptsReset();
+        ResetForSessions();
         StrCopyTo(ConfigFilePath, KPATH, dir.File("kestrum.xml"));
-        StrCopyTo(Settings.PuttyPath, KPATH, WText(ProgramDir() + "\\putty_double.exe"));
-        ReadPuttyVersion();
         log = dir.path + "\\double.log";
         SetEnv("KESTRUM_DOUBLE_LOG", log.c_str());
         ops = Add(ServersRoot, NODE_FOLDER, "ops");

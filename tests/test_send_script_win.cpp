@@ -25,6 +25,7 @@
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
 #include "main_window_util.h"
+#include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -63,11 +64,7 @@ struct SendScriptDialog : ::testing::Test {
     }
     void SetUp() override
     {
-        ResetModel();
-        SessionsInit();
-        StubPromptsReset();
-        StrCopyTo(Settings.PuttyPath, KPATH, WText(ProgramDir() + "\\putty_double.exe"));
-        ReadPuttyVersion();
+        ResetForSessions();
     }
     void TearDown() override
     {

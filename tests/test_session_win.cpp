@@ -25,6 +25,7 @@
 #include "../ui/shell/tabs.h"
 #include "main_window_util.h"
 #include "password_scan.h"
+#include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"
@@ -56,11 +57,6 @@ struct Sessions : ::testing::Test {
         PumpKeyQueues();        /* releases the queues of closed sessions */
         ResetModel();
         ExpectNoClearPasswords();
-    }
-    void UseDouble(const char *exe)
-    {
-        StrCopyTo(Settings.PuttyPath, KPATH, WText(ProgramDir() + "\\" + exe));
-        ReadPuttyVersion();
     }
     /* A server whose extra arguments steer the double. */
     ServerNode *Server(const std::string &extra = "")

@@ -32,6 +32,7 @@
 #include "answer_queue.h"
 #include "main_window_util.h"
 #include "password_scan.h"
+#include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 
@@ -267,15 +268,11 @@ struct Stress : ::testing::Test {
     }
     void SetUp() override
     {
-        ResetModel();
-        SessionsInit();
-        StubPromptsReset();
+        ResetForSessions();
         StubMessageHook = Answer;
         Asks.clear();
         Answers.clear();
         StrCopyTo(ConfigFilePath, KPATH, dir.File("kestrum.xml"));
-        StrCopyTo(Settings.PuttyPath, KPATH, WText(ProgramDir() + "\\putty_double.exe"));
-        ReadPuttyVersion();
     }
     void TearDown() override
     {
