@@ -259,8 +259,25 @@ static bool BenchManySessions()
         }
         printf("LayoutMainWindow, %s: best %.2f ms, median %.2f ms\n", modes[mode], Best(t), Median(t));
         PerSession("of which FitPuttyWindow, fitted", [](Session *s) { FitPuttyWindow(s); });
-        Row(Fmt("LayoutMainWindow, %d sessions, %s", Sessions, modes[mode]), "<= 5 ms", Fmt("%.2f ms", Best(t)), "",
-            Met(Best(t) <= 5));
+        Row(Fmt("LayoutMainWindow, %d sessions, %s, nothing moved (a tab switch)", Sessions, modes[mode]), "<= 5 ms",
+            Fmt("%.2f ms", Best(t)), "", Met(Best(t) <= 5));
+        /* The main window a few pixels larger and back: its WM_SIZE lays
+         * out, and every shown session moves. */
+        RECT frame;
+        GetWindowRect(MainWindow, &frame);
+        std::vector<double> resized;
+        for (int round = 0; round < Rounds; round++) {
+            int grow = round % 2 ? 0 : 8;
+            double t0 = NowMs();
+            SetWindowPos(MainWindow, NULL, 0, 0, frame.right - frame.left + grow, frame.bottom - frame.top + grow,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            resized.push_back(NowMs() - t0);
+            Wait([] { return false; }, 50);
+        }
+        printf("LayoutMainWindow after a resize, %s: best %.2f ms, median %.2f ms\n", modes[mode], Best(resized),
+               Median(resized));
+        Row(Fmt("LayoutMainWindow, %d sessions, %s, main window resized", Sessions, modes[mode]), "<= 5 ms",
+            Fmt("%.2f ms", Best(resized)), "", Met(Best(resized) <= 5));
     }
     while (SessionCount)
         Close(SessionList[SessionCount - 1]);

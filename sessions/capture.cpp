@@ -50,9 +50,8 @@ static void HostSize(HWND host, Session *s, int width, int height)
         MoveWindow(s->ReconnectButton, (width - bw) / 2, height / 2 + ScaleForDpi(10), bw, bh, TRUE);
     }
     int cw = width - 2 * b, ch = height - 2 * b;
+    /* the clip window's WM_SIZE refits PuTTY's window */
     MoveWindow(s->ClipWindow, b, b, cw > 1 ? cw : 1, ch > 1 ? ch : 1, TRUE);
-    s->LastFit = 0;
-    FitPuttyWindow(s);
     InvalidateRect(host, NULL, FALSE);
 }
 
@@ -120,7 +119,6 @@ static LRESULT CALLBACK ClipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
         return DefWindowProcW(window, msg, wParam, lParam);
     switch (msg) {
     case WM_SIZE:
-        s->LastFit = 0;
         FitPuttyWindow(s);
         return 0;
     case WM_ERASEBKGND: {
@@ -238,6 +236,23 @@ void CaptureWindow(Session *s, HWND window)
         ActivateSession(index, GetForegroundWindow() == MainWindow);
 }
 
+static bool SameRect(const RECT &r, const FitRect &t)
+{
+    return r.left == t.Left && r.top == t.Top && r.right == t.Right && r.bottom == t.Bottom;
+}
+
+static void PlacePutty(Session *s, const FitRect &t)
+{
+    s->LastFit = GetTickCount() | 1;
+    s->Fitted = t;
+    SetWindowPos(s->PuttyWindow, NULL, t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
+/* Every call about PuTTY's window is a round trip to another process
+ * (under Wine to the wineserver), so its frame is measured when it is
+ * taken in or found out of place, and a fit with a known frame asks
+ * nothing unless the target moved. */
 void FitPuttyWindow(Session *s)
 {
     if (!s->PuttyWindow || !s->ClipWindow)
@@ -246,22 +261,47 @@ void FitPuttyWindow(Session *s)
     GetClientRect(s->ClipWindow, &clip);
     if (clip.right <= 0 || clip.bottom <= 0)
         return;
+    if (s->LastFit && s->FrameKnown) {
+        FitRect t = FitTarget(s->FrameDx, s->FrameDy, s->FrameDb, clip.right, clip.bottom);
+        if (t.Left != s->Fitted.Left || t.Top != s->Fitted.Top || t.Right != s->Fitted.Right ||
+            t.Bottom != s->Fitted.Bottom)
+            PlacePutty(s, t);
+        return;
+    }
     RECT r, c;
     POINT origin = { 0, 0 };
     GetWindowRect(s->PuttyWindow, &r);
     GetClientRect(s->PuttyWindow, &c);
     ClientToScreen(s->PuttyWindow, &origin);
-    FitRect t = FitTarget(origin.x - r.left, origin.y - r.top, r.bottom - c.bottom - origin.y, clip.right,
-                          clip.bottom);
+    s->FrameDx = origin.x - r.left;
+    s->FrameDy = origin.y - r.top;
+    s->FrameDb = r.bottom - c.bottom - origin.y;
+    s->FrameKnown = true;
+    FitRect t = FitTarget(s->FrameDx, s->FrameDy, s->FrameDb, clip.right, clip.bottom);
     MapWindowPoints(NULL, s->ClipWindow, (POINT *)&r, 2);
-    bool fitted = s->LastFit && r.left == t.Left && r.top == t.Top && r.right == t.Right && r.bottom == t.Bottom;
-    /* A check counts as a fit, so that the poll looks again a second
-     * later rather than at every poll. */
-    s->LastFit = GetTickCount() | 1;
-    if (fitted)
+    if (s->LastFit && SameRect(r, t)) {
+        s->LastFit = GetTickCount() | 1;
+        s->Fitted = t;
         return;
-    SetWindowPos(s->PuttyWindow, NULL, t.Left, t.Top, t.Right - t.Left, t.Bottom - t.Top,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    }
+    PlacePutty(s, t);
+}
+
+void CheckPuttyWindowFit(Session *s)
+{
+    if (!s->PuttyWindow || !s->ClipWindow)
+        return;
+    RECT r;
+    GetWindowRect(s->PuttyWindow, &r);
+    MapWindowPoints(NULL, s->ClipWindow, (POINT *)&r, 2);
+    if (s->FrameKnown && SameRect(r, s->Fitted)) {
+        /* a check counts as a fit: the poll looks again a second later */
+        s->LastFit = GetTickCount() | 1;
+        return;
+    }
+    /* moved, or its frame changed: measure it again */
+    s->LastFit = 0;
+    FitPuttyWindow(s);
 }
 
 void UpdateReconnectButton(Session *s)

@@ -33,7 +33,13 @@ bool PuttyWindowAnswers(HWND window);
 /* Embeds the window and sets the session Running; queues the typed
  * password and the login script. */
 void CaptureWindow(Session *s, HWND window);
+/* Puts PuTTY's window so that its client area covers the clip window;
+ * LastFit 0 measures its frame again and moves it even when it seems in
+ * place. */
 void FitPuttyWindow(Session *s);
+/* The poll's look, once a second: whether the window is still where it
+ * was put; fitted again when not. */
+void CheckPuttyWindowFit(Session *s);
 /* Clip window shown only while Running; the reconnect button only while
  * Ended or Failed with a node. */
 void UpdateReconnectButton(Session *s);

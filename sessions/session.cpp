@@ -299,7 +299,13 @@ static void PollStarting(Session *s, bool ended, DWORD now)
 
 static void PollRunning(Session *s, bool ended, DWORD now)
 {
-    if (ended || !IsWindow(s->PuttyWindow)) {
+    /* PuTTY always has a title: a window that gives none is asked whether
+     * it still exists, and the others cost one question a poll. */
+    wchar_t title[CAPTION_MAX];
+    title[0] = 0;
+    if (!ended)
+        GetWindowTextW(s->PuttyWindow, title, CAPTION_MAX);
+    if (ended || (!title[0] && !IsWindow(s->PuttyWindow))) {
         /* A PuTTY whose window went usually ends a moment later: it gets
          * 500 ms over the next polls, not in a wait that would stop the
          * main window for every such session. */
@@ -322,9 +328,6 @@ static void PollRunning(Session *s, bool ended, DWORD now)
     if (s->PasswordFile[0] && now - s->StateSince > 5000)
         DeletePasswordFile(s);
 
-    wchar_t title[CAPTION_MAX];
-    title[0] = 0;
-    GetWindowTextW(s->PuttyWindow, title, CAPTION_MAX);
     if (lstrcmpW(title, s->WindowTitle) != 0) {
         StrCopyTo(s->WindowTitle, CAPTION_MAX, title);
         UpdateSessionCaption(s);
@@ -350,12 +353,12 @@ static void PollRunning(Session *s, bool ended, DWORD now)
         RefreshSessionCaption(s);
     }
     if (now - s->LastFit > 1000)
-        FitPuttyWindow(s);
+        CheckPuttyWindowFit(s);
 }
 
 static void PollSession(Session *s, DWORD now)
 {
-    bool ended = s->Process && WaitForSingleObject(s->Process, 0) == WAIT_OBJECT_0;
+    bool ended = s->ProcessEnded;
     switch (s->State) {
     case SESSION_STARTING:
         PollStarting(s, ended, now);
@@ -400,6 +403,39 @@ static void OpenNextQueued(void)
     NodeFreeTree(node);
 }
 
+/* Sets ProcessEnded for every session: one wait asks about up to 64
+ * processes, where a wait each would be a round trip each. */
+static void MarkEndedProcesses(void)
+{
+    HANDLE handles[MAXIMUM_WAIT_OBJECTS];
+    Session *owners[MAXIMUM_WAIT_OBJECTS];
+    int i = 0;
+    while (i < SessionCount) {
+        int n = 0;
+        for (; i < SessionCount && n < MAXIMUM_WAIT_OBJECTS; i++) {
+            Session *s = SessionList[i];
+            s->ProcessEnded = false;
+            if (s->Process) {
+                handles[n] = s->Process;
+                owners[n++] = s;
+            }
+        }
+        for (int from = 0; from < n;) {
+            DWORD r = WaitForMultipleObjects((DWORD)(n - from), handles + from, FALSE, 0);
+            if (r == WAIT_TIMEOUT)
+                break;
+            if (r >= WAIT_OBJECT_0 + (DWORD)(n - from)) {
+                /* a handle the wait refuses: one at a time */
+                for (; from < n; from++)
+                    owners[from]->ProcessEnded = WaitForSingleObject(handles[from], 0) == WAIT_OBJECT_0;
+                break;
+            }
+            from += (int)(r - WAIT_OBJECT_0);
+            owners[from++]->ProcessEnded = true;
+        }
+    }
+}
+
 void SessionsTick(void)
 {
     OpenNextQueued();
@@ -409,6 +445,7 @@ void SessionsTick(void)
         return;
     Polled = true;
     LastPoll = now;
+    MarkEndedProcesses();
     /* From the last: a session that removes itself moves only those
      * already visited. */
     for (int i = SessionCount - 1; i >= 0; i--)

@@ -38,6 +38,10 @@ struct Session {
     wchar_t PasswordFile[KPATH];
     wchar_t StatusText[STATUS_MAX];
     DWORD LastFit;
+    bool FrameKnown;                /* PuTTY's frame measured since the capture */
+    int FrameDx, FrameDy, FrameDb;  /* its left, top and bottom parts */
+    FitRect Fitted;                 /* where it was last put, in the clip window */
+    bool ProcessEnded;              /* as the current poll found it */
     DWORD WindowGoneAt;             /* poll that first missed PuttyWindow, 0 before */
     LONG SavedStyle, SavedExStyle;
     RECT SavedRect;

@@ -206,6 +206,58 @@ TEST_F(Sessions, NormalAndAbnormalEnds)
     EXPECT_EQ(s->ExitCode, 259);
 }
 
+TEST_F(Sessions, WindowStaysFittedAndAnEmptyTitleIsNoEnd)
+{
+    Session *s = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    ASSERT_TRUE(Until([&] { return Fitted(s); }, 3000));
+
+    /* the main window grows: refitted from the size change, without a
+     * poll's measuring (the poll would look only a second later) */
+    RECT frame;
+    GetWindowRect(MainWindow, &frame);
+    SetWindowPos(MainWindow, NULL, 0, 0, frame.right - frame.left + 40, frame.bottom - frame.top + 30,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Until([&] { return Fitted(s); }, 3000));
+
+    /* PuTTY moves itself: the poll finds it out of place within a second
+     * or two and puts it back */
+    SetWindowPos(s->PuttyWindow, NULL, 7, 9, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(Until([&] { return !Fitted(s); }, 1000));
+    EXPECT_TRUE(Until([&] { return Fitted(s); }, 3000));
+
+    /* two side by side, then back to one at a time: both fitted in turn */
+    Session *t = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(t); }));
+    SetViewMode(1);
+    EXPECT_TRUE(Until([&] { return Fitted(s) && Fitted(t); }, 3000));
+    RECT a, b;
+    GetWindowRect(s->ClipWindow, &a);
+    GetWindowRect(t->ClipWindow, &b);
+    EXPECT_LE(a.right, b.left);
+    /* one at a time: the active one shown and fitted, the other hidden;
+     * then the other way round */
+    SetViewMode(0);
+    auto shownAlone = [&](int index) {
+        Session *on = SessionList[index], *off = SessionList[1 - index];
+        return ActiveIndex() == index && Fitted(on) && IsWindowVisible(on->HostWindow) &&
+               !IsWindowVisible(off->HostWindow);
+    };
+    int first = ActiveIndex();
+    ASSERT_TRUE(first == 0 || first == 1);
+    EXPECT_TRUE(Until([&] { return shownAlone(first); }, 3000));
+    ActivateSession(1 - first, false);
+    EXPECT_TRUE(Until([&] { return shownAlone(1 - first); }, 3000));
+
+    /* a title emptied by the remote side is no end of the session */
+    SetWindowTextW(s->PuttyWindow, L"");
+    Until([] { return false; }, 700);
+    EXPECT_TRUE(Running(s));
+    EXPECT_EQ(s->WindowTitle[0], 0);
+    SetWindowPos(MainWindow, NULL, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 TEST_F(Sessions, InactiveTitleReconnects)
 {
     Settings.AutoReconnect = 1;

@@ -120,21 +120,40 @@ static LayoutRect SessionArea(void)
     return r;
 }
 
+/* Whether the host window already stands in the cell, shown or hidden
+ * as wanted; its own window, so asking costs nothing. */
+static bool HostInPlace(HWND host, const LayoutRect &cell, bool shown)
+{
+    /* the style, not IsWindowVisible: the main window may be hidden */
+    if (((GetWindowLongW(host, GWL_STYLE) & WS_VISIBLE) != 0) != shown)
+        return false;
+    if (!shown)
+        return true;    /* placed when it is shown */
+    RECT r;
+    GetWindowRect(host, &r);
+    MapWindowPoints(NULL, MainWindow, (POINT *)&r, 2);
+    return r.left == cell.Left && r.top == cell.Top && r.right == cell.Right && r.bottom == cell.Bottom;
+}
+
 static void TileSessions(const LayoutRect &area)
 {
+    /* Only the hosts that move, show or hide are touched: every move is a
+     * round trip to the window manager, and most layouts (a tab switch,
+     * a rebuilt tab strip) move one or two. */
     HDWP batch = BeginDeferWindowPos(SessionCount > 0 ? SessionCount : 1);
     int active = ActiveIndex();
     for (int i = 0; i < SessionCount && batch; i++) {
         LayoutRect cell;
         bool shown = SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell);
-        batch = DeferWindowPos(batch, SessionList[i]->HostWindow, HWND_TOP, cell.Left, cell.Top,
-                               cell.Right - cell.Left, cell.Bottom - cell.Top,
-                               SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+        HWND host = SessionList[i]->HostWindow;
+        if (HostInPlace(host, cell, shown))
+            continue;
+        batch = DeferWindowPos(batch, host, HWND_TOP, cell.Left, cell.Top, cell.Right - cell.Left,
+                               cell.Bottom - cell.Top, SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     }
     if (batch)
         EndDeferWindowPos(batch);
-    /* Each fit asks about another process's window; a hidden session is
-     * fitted when it is shown, which lays out again. */
+    /* A hidden session is fitted when it is shown, which lays out again. */
     for (int i = 0; i < SessionCount; i++) {
         LayoutRect cell;
         if (SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell))
