@@ -4,6 +4,7 @@
 #include "main_window_util.h"
 
 #include <commctrl.h>
+#include <stdlib.h>
 
 #include "../config/settings.h"
 #include "../sessions/session.h"
@@ -45,4 +46,42 @@ void OpenMainWindow()
     CreateMainWindow(GetModuleHandleW(NULL));
     ShowWindow(MainWindow, SW_SHOW);
     LayoutMainWindow();
+}
+
+HWND FocusAfterOpening;
+INT_PTR InitReturned;
+static DLGPROC Opened;
+
+static INT_PTR CALLBACK Recorded(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    INT_PTR r = Opened(dialog, msg, wParam, lParam);
+    if (msg == WM_INITDIALOG) {
+        FocusAfterOpening = GetFocus();
+        InitReturned = r;
+    }
+    return r;
+}
+
+static HWND HiddenHost()
+{
+    static HWND host;
+    if (!host)
+        host = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 800, 800, NULL, NULL, NULL, NULL);
+    return host;
+}
+
+HWND OpenTestDialog(int id, DLGPROC proc, LPARAM param)
+{
+    Opened = proc;
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(id), NULL, Recorded, param);
+    if (!dialog)
+        return NULL;
+    if (!getenv("KESTRUM_SHOTS")) {
+        LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+        SetWindowLongPtrW(dialog, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
+        SetParent(dialog, HiddenHost());
+    }
+    ShowWindow(dialog, SW_SHOW);
+    Pump();
+    return dialog;
 }

@@ -110,28 +110,19 @@ static void Walk(const std::string &dir, std::set<std::string> &seen, std::vecto
 {
     if (!seen.insert(Lower(dir)).second)
         return;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(WText(dir + "\\*"), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::string name = U8(fd.cFileName);
-        if (name == "." || name == "..")
-            continue;
-        std::string path = dir + "\\" + name;
+    ForEachEntry(dir, [&](const std::string &path, const WIN32_FIND_DATAW &fd) {
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            continue;
+            return;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             Walk(path, seen, found);
-            continue;
+            return;
         }
         ULONGLONG written = Value(fd.ftLastWriteTime), created = Value(fd.ftCreationTime);
         bool recent = written >= Since || created >= Since;
         bool small = fd.nFileSizeHigh == 0 && fd.nFileSizeLow < (16u << 20);
         if (recent && small && !Allowed.count(Lower(path)) && seen.insert(Lower(path)).second)
             CheckFile(path, found);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    });
 }
 
 static std::string WithoutSlash(std::string path)

@@ -79,14 +79,11 @@ std::vector<std::string> PasswordFiles()
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     std::vector<std::string> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(WText(U8(temp) + "ksw*.tmp"), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(U8(fd.cFileName));
-    while (FindNextFileW(h, &fd));
-    FindClose(h);
+    std::string dir = U8(temp);
+    if (!dir.empty() && dir.back() == '\\')
+        dir.pop_back();
+    ForEachEntry(dir, [&](const std::string &, const WIN32_FIND_DATAW &fd) { names.push_back(U8(fd.cFileName)); },
+                 "ksw*.tmp");
     return names;
 }
 

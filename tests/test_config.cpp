@@ -85,7 +85,7 @@ TEST(Settings, Defaults)
 TEST(Settings, LocatePortableThenAppData)
 {
     TempDir appdata;
-    SetEnv("APPDATA", appdata.path.c_str());
+    ScopedEnv env("APPDATA", appdata.path.c_str());
     std::string exeDir = ProgramDir();
     WText portable(exeDir + "\\kestrum.xml");
     ASSERT_FALSE(PathExists(portable)) << "a stray kestrum.xml lies next to the test program";
@@ -105,7 +105,6 @@ TEST(Settings, LocatePortableThenAppData)
     EXPECT_FALSE(PathExists(WText(appdata2.path + "\\Kestrum")));
     RemovePath(portable);
     RemovePath(WText(appdata.path + "\\Kestrum"));
-    SetEnv("APPDATA", NULL);
 }
 
 TEST_F(ConfigFile, MissingFileChangesNothing)

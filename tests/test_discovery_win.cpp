@@ -22,27 +22,12 @@ static std::string Located(const wchar_t *programDir)
     return U8(out);
 }
 
-/* Saves and restores the variables that the search reads. */
+/* The variables that the search reads, cleared for each test; PATH
+ * names the test's own empty folder. */
 struct SearchEnv : ::testing::Test {
-    const char *names[4] = { "ProgramW6432", "ProgramFiles", "ProgramFiles(x86)", "PATH" };
-    std::string saved[4];
-    bool had[4];
     TempDir root;
-    void SetUp() override
-    {
-        for (int i = 0; i < 4; i++) {
-            const char *v = getenv(names[i]);
-            had[i] = v != nullptr;
-            saved[i] = v ? v : "";
-            SetEnv(names[i], nullptr);
-        }
-        SetEnv("PATH", root.path.c_str());   /* nothing there yet */
-    }
-    void TearDown() override
-    {
-        for (int i = 0; i < 4; i++)
-            SetEnv(names[i], had[i] ? saved[i].c_str() : nullptr);
-    }
+    ScopedEnv w6432{ "ProgramW6432", nullptr }, files{ "ProgramFiles", nullptr },
+        x86{ "ProgramFiles(x86)", nullptr }, path{ "PATH", root.path.c_str() };
     std::string Make(const std::string &rel)
     {
         std::string path = root.path;
@@ -56,31 +41,6 @@ struct SearchEnv : ::testing::Test {
         return path;
     }
     void Dir(const std::string &rel) { CreateDirectoryW(WText(root.path + "\\" + rel), NULL); }
-    ~SearchEnv() override
-    {
-        /* TempDir removes only files at its top: clear the tree first. */
-        RemoveTree(root.path);
-    }
-    static void RemoveTree(const std::string &dir)
-    {
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW(WText(dir + "\\*"), &fd);
-        if (h == INVALID_HANDLE_VALUE)
-            return;
-        do {
-            std::string name = U8(fd.cFileName);
-            if (name == "." || name == "..")
-                continue;
-            std::string p = dir + "\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(p);
-                RemoveDirectoryW(WText(p));
-            } else {
-                DeleteFileW(WText(p));
-            }
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
 };
 
 TEST_F(SearchEnv, FirstHitWins)

@@ -397,11 +397,8 @@ TEST_F(MtputtyImport, RootWithoutServers)
 
 TEST_F(MtputtyImport, SuggestedFileUnderAppData)
 {
-    const char *saved = getenv("APPDATA");
-    std::string keep = saved ? saved : "";
     wchar_t path[KPATH];
-
-    SetEnv("APPDATA", nullptr);
+    ScopedEnv env("APPDATA", nullptr);
     EXPECT_FALSE(MtputtySuggestedPath(path, KPATH));
     SetEnv("APPDATA", dir.path.c_str());
     EXPECT_FALSE(MtputtySuggestedPath(path, KPATH));        /* no such file */
@@ -414,5 +411,4 @@ TEST_F(MtputtyImport, SuggestedFileUnderAppData)
 
     RemovePath(xml);
     RemovePath(folder);
-    SetEnv("APPDATA", saved ? keep.c_str() : nullptr);
 }

@@ -137,8 +137,7 @@ struct MtputtyCommand : ::testing::Test {
     TempDir dir, appdata;
     WText suggested = WText(appdata.path + "\\TTYPlus\\mtputty.xml");
     WText chosen = dir.File("chosen.xml");
-    std::string oldAppData;
-    bool hadAppData = false;
+    ScopedEnv appdataEnv{ "APPDATA", appdata.path.c_str() };
 
     static void SetUpTestSuite()
     {
@@ -146,10 +145,6 @@ struct MtputtyCommand : ::testing::Test {
     }
     void SetUp() override
     {
-        const char *old = getenv("APPDATA");
-        hadAppData = old != nullptr;
-        oldAppData = old ? old : "";
-        SetEnv("APPDATA", appdata.path.c_str());
         ResetModel();
         StubPromptsReset();
         StubMessageHook = Answer;
@@ -176,7 +171,6 @@ struct MtputtyCommand : ::testing::Test {
         ExpectNoClearPasswords();
         RemovePath(suggested);
         RemovePath(WText(appdata.path + "\\TTYPlus"));
-        SetEnv("APPDATA", hadAppData ? oldAppData.c_str() : nullptr);
         StubMessageHook = NULL;
         ResetModel();
         RefillTree(NULL);

@@ -183,33 +183,21 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
 
 TEST_F(Program, FirstRunWithoutPutty)
 {
-    const char *vars[] = { "APPDATA", "ProgramW6432", "ProgramFiles", "ProgramFiles(x86)", "PATH" };
-    std::string saved[5];
-    bool had[5];
-    for (int i = 0; i < 5; i++) {
-        const char *v = getenv(vars[i]);
-        had[i] = v != nullptr;
-        saved[i] = v ? v : "";
-    }
     std::string empty = dir.path + "\\empty";
     CreateDirectoryW(WText(empty), NULL);
     CreateDirectoryW(WText(dir.path + "\\appdata"), NULL);
-    SetEnv("APPDATA", (dir.path + "\\appdata").c_str());
-    for (int i = 1; i < 5; i++)
-        SetEnv(vars[i], empty.c_str());
-    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
-    HWND main = k.Main;
-    for (int i = 0; i < 5; i++)
-        SetEnv(vars[i], had[i] ? saved[i].c_str() : nullptr);
+    HWND main;
+    {
+        /* the program's environment, where no PuTTY is to be found */
+        ScopedEnv appdata("APPDATA", (dir.path + "\\appdata").c_str()), w6432("ProgramW6432", empty.c_str()),
+            files("ProgramFiles", empty.c_str()), x86("ProgramFiles(x86)", empty.c_str()), path("PATH", empty.c_str());
+        ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
+        main = k.Main;
+    }
 
     EXPECT_EQ(k.Answer(IDOK, "first-run"), "putty.exe를 찾지 못했습니다.\n도구 → PuTTY 위치에서 putty.exe(또는 kitty.exe)를 지정하세요.");
     std::string config = dir.path + "\\appdata\\Kestrum\\kestrum.xml";
     EXPECT_TRUE(WaitFor([&] { return PathExists(WText(config)); }, 5000));
     PostMessageW(main, WM_CLOSE, 0, 0);     /* no session: no question */
     EXPECT_EQ(k.WaitExit(10000), 0);
-    RemoveDirectoryW(WText(config.substr(0, config.size() - 12)));
-    DeleteFileW(WText(config));
-    RemoveDirectoryW(WText(dir.path + "\\appdata\\Kestrum"));
-    RemoveDirectoryW(WText(dir.path + "\\appdata"));
-    RemoveDirectoryW(WText(empty));
 }

@@ -50,29 +50,6 @@ std::string Picture(const ServerNode *n)
     return s;
 }
 
-/* The focus as the opening left it, before any pending activation of
- * another window of this process can move it. */
-HWND FocusAfterOpening;
-INT_PTR InitReturned;
-
-INT_PTR CALLBACK Recorded(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    INT_PTR r = ServerPropertiesProc(dialog, msg, wParam, lParam);
-    if (msg == WM_INITDIALOG) {
-        FocusAfterOpening = GetFocus();
-        InitReturned = r;
-    }
-    return r;
-}
-
-HWND Host()
-{
-    static HWND host;
-    if (!host)
-        host = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 800, 800, NULL, NULL, NULL, NULL);
-    return host;
-}
-
 struct ServerProperties : ::testing::Test {
     ServerNode *node = nullptr;
     ServerPropertiesRequest request = {};
@@ -107,20 +84,8 @@ struct ServerProperties : ::testing::Test {
     {
         request.Node = node;
         request.IsNew = isNew;
-        dialog = CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SERVER_PROPERTIES), NULL,
-                                    Recorded, (LPARAM)&request);
+        dialog = OpenTestDialog(IDD_SERVER_PROPERTIES, ServerPropertiesProc, (LPARAM)&request);
         ASSERT_NE(dialog, nullptr);
-        /* EndDialog hides a modeless dialog, and that is how the tests see
-         * it end.  Without a window manager Wine waits two seconds for a
-         * top-level window to hide, so unless pictures are taken the
-         * dialog lives as a child of a hidden window. */
-        if (!getenv("KESTRUM_SHOTS")) {
-            LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
-            SetWindowLongPtrW(dialog, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
-            SetParent(dialog, Host());
-        }
-        ShowWindow(dialog, SW_SHOW);
-        Pump();
     }
     /* An ordinary server with every field filled in. */
     void FillNode()

@@ -45,27 +45,6 @@ ServerNode *Add(ServerNode *folder, int type, const char *name)
     return n;
 }
 
-HWND FocusAfterOpening;
-INT_PTR InitReturned;
-
-INT_PTR CALLBACK Recorded(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    INT_PTR r = QuickConnectProc(dialog, msg, wParam, lParam);
-    if (msg == WM_INITDIALOG) {
-        FocusAfterOpening = GetFocus();
-        InitReturned = r;
-    }
-    return r;
-}
-
-HWND Host()
-{
-    static HWND host;
-    if (!host)
-        host = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 800, 800, NULL, NULL, NULL, NULL);
-    return host;
-}
-
 /* Tree: [ops: DB] web; PuTTY's saved sessions: db, router. */
 struct QuickConnect : ::testing::Test {
     TempDir dir;
@@ -118,20 +97,8 @@ struct QuickConnect : ::testing::Test {
 
     void Open()
     {
-        dialog = CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_QUICK_CONNECT), NULL, Recorded,
-                                    0);
+        dialog = OpenTestDialog(IDD_QUICK_CONNECT, QuickConnectProc, 0);
         ASSERT_NE(dialog, nullptr);
-        /* EndDialog hides a modeless dialog, and that is how the tests see
-         * it end; without a window manager Wine waits long for a hidden
-         * top-level window, so it lives as a child unless pictures are
-         * taken. */
-        if (!getenv("KESTRUM_SHOTS")) {
-            LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
-            SetWindowLongPtrW(dialog, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
-            SetParent(dialog, Host());
-        }
-        ShowWindow(dialog, SW_SHOW);
-        Pump();
     }
     HWND Item(int id) { return GetDlgItem(dialog, id); }
     std::string Text(HWND w)

@@ -726,35 +726,13 @@ TEST_F(SettingsDialog, CancelKeepsEverythingEvenAfterBrowsing)
 
 namespace {
 
-/* Only the variables that LocatePutty reads, restored afterwards. */
+/* Only the variables that LocatePutty reads, cleared for each test;
+ * PATH names the test's own folder. */
 struct SettingsSearch : SettingsDialog {
-    const char *names[4] = { "ProgramW6432", "ProgramFiles", "ProgramFiles(x86)", "PATH" };
-    std::string saved[4];
-    bool had[4] = {};
     TempDir root;
+    ScopedEnv w6432{ "ProgramW6432", nullptr }, files{ "ProgramFiles", nullptr },
+        x86{ "ProgramFiles(x86)", nullptr }, path{ "PATH", root.path.c_str() };
     std::string found;
-
-    void SetUp() override
-    {
-        SettingsDialog::SetUp();
-        for (int i = 0; i < 4; i++) {
-            const char *v = getenv(names[i]);
-            had[i] = v != nullptr;
-            saved[i] = v ? v : "";
-            SetEnv(names[i], nullptr);
-        }
-        SetEnv("PATH", root.path.c_str());
-    }
-    void TearDown() override
-    {
-        for (int i = 0; i < 4; i++)
-            SetEnv(names[i], had[i] ? saved[i].c_str() : nullptr);
-        if (!found.empty()) {
-            DeleteFileW(WText(found));
-            RemoveDirectoryW(WText(root.path + "\\PuTTY"));
-        }
-        SettingsDialog::TearDown();
-    }
 };
 
 } // namespace

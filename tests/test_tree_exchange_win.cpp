@@ -84,8 +84,7 @@ struct TreeExchangeCommand : ::testing::Test {
     TempDir dir, appdata;
     WText file = dir.File("kestrum-tree.xml");
     ServerNode *web, *www, *www2, *db;
-    std::string oldAppData;
-    bool hadAppData = false;
+    ScopedEnv appdataEnv{ "APPDATA", appdata.path.c_str() };
 
     static void SetUpTestSuite()
     {
@@ -93,10 +92,6 @@ struct TreeExchangeCommand : ::testing::Test {
     }
     void SetUp() override
     {
-        const char *old = getenv("APPDATA");
-        hadAppData = old != nullptr;
-        oldAppData = old ? old : "";
-        SetEnv("APPDATA", appdata.path.c_str());
         ResetModel();
         StubPromptsReset();
         StubMessageHook = Answer;
@@ -116,7 +111,6 @@ struct TreeExchangeCommand : ::testing::Test {
     void TearDown() override
     {
         ExpectNoClearPasswords();
-        SetEnv("APPDATA", hadAppData ? oldAppData.c_str() : nullptr);
         StubMessageHook = NULL;
         ResetModel();
         RefillTree(NULL);
@@ -311,14 +305,6 @@ TEST_F(TreeExchangeCommand, MtputtyFileGoesToItsImport)
 
 namespace {
 
-HWND Host()
-{
-    static HWND host;
-    if (!host)
-        host = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 800, 800, NULL, NULL, NULL, NULL);
-    return host;
-}
-
 /* [ops: a (admin, no password, -pw in its arguments) b (admin, has one)
  * [deep: c (custom command -l ADMIN)]] d (admin, no password) */
 struct BulkPassword : ::testing::Test {
@@ -363,20 +349,8 @@ struct BulkPassword : ::testing::Test {
     {
         request.Folder = folder;
         request.Changed = -1;
-        dialog = CreateDialogParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_BULK_PASSWORD), NULL,
-                                    BulkPasswordProc, (LPARAM)&request);
+        dialog = OpenTestDialog(IDD_BULK_PASSWORD, BulkPasswordProc, (LPARAM)&request);
         ASSERT_NE(dialog, nullptr);
-        /* EndDialog hides a modeless dialog: that is how the tests see it
-         * end.  Without a window manager Wine waits two seconds for a
-         * top-level window to hide, so unless pictures are taken the
-         * dialog lives as a child of a hidden window. */
-        if (!getenv("KESTRUM_SHOTS")) {
-            LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
-            SetWindowLongPtrW(dialog, GWL_STYLE, (style & ~WS_POPUP) | WS_CHILD);
-            SetParent(dialog, Host());
-        }
-        ShowWindow(dialog, SW_SHOW);
-        Pump();
     }
     bool Shown() { return (GetWindowLongW(dialog, GWL_STYLE) & WS_VISIBLE) != 0; }
     HWND Item(int id) { return GetDlgItem(dialog, id); }

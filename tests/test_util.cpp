@@ -165,6 +165,33 @@ void SetEnv(const char *name, const char *value)
 #endif
 }
 
+ScopedEnv::ScopedEnv(const char *n, const char *value) : name(n)
+{
+#ifdef _WIN32
+    wchar_t buf[32768];
+    DWORD got = GetEnvironmentVariableW(WText(n), buf, 32768);
+    had = got > 0 && got < 32768;
+    old = had ? U8(buf) : "";
+#else
+    const char *v = getenv(n);
+    had = v != nullptr;
+    old = v ? v : "";
+#endif
+    SetEnv(n, value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+#ifdef _WIN32
+    SetEnv(name.c_str(), had ? old.c_str() : nullptr);
+#else
+    if (had)
+        setenv(name.c_str(), old.c_str(), 1);      /* as it was, not made native again */
+    else
+        unsetenv(name.c_str());
+#endif
+}
+
 std::string ProgramDir()
 {
 #ifdef _WIN32
@@ -213,36 +240,64 @@ TempDir::TempDir()
 #endif
 }
 
-TempDir::~TempDir()
-{
 #ifdef _WIN32
+void ForEachEntry(const std::string &dir, const std::function<void(const std::string &path, const WIN32_FIND_DATAW &fd)> &visit,
+                  const char *pattern)
+{
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(WText(path + "\\*"), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = U8(fd.cFileName);
-            if (name == "." || name == "..")
-                continue;           /* never touch the parent's attributes */
-            WText f(path + "\\" + name);
-            SetFileAttributesW(f, FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(f);
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryW(WText(path));
+    HANDLE h = FindFirstFileW(WText(dir + "\\" + pattern), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = U8(fd.cFileName);
+        if (name != "." && name != "..")        /* never touch the parent */
+            visit(dir + "\\" + name, fd);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+static void RemoveTree(const std::string &dir)
+{
+    ForEachEntry(dir, [](const std::string &path, const WIN32_FIND_DATAW &fd) {
+        WText f(path);
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            RemoveTree(path);
+            return;
+        }
+        SetFileAttributesW(f, FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(f))
+            RemoveDirectoryW(f);
+    });
+    RemoveDirectoryW(WText(dir));
+}
 #else
-    std::string n = Native(path);
+static void RemoveTree(const std::string &n)
+{
     if (DIR *d = opendir(n.c_str())) {
         while (struct dirent *e = readdir(d)) {
             if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, ".."))
                 continue;           /* ".." is /tmp itself */
             std::string f = n + "/" + e->d_name;
+            struct stat st;
+            if (lstat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                RemoveTree(f);
+                continue;
+            }
             chmod(f.c_str(), 0644);
             unlink(f.c_str());
         }
         closedir(d);
     }
     rmdir(n.c_str());
+}
+#endif
+
+TempDir::~TempDir()
+{
+#ifdef _WIN32
+    RemoveTree(path);
+#else
+    RemoveTree(Native(path));
 #endif
 }
 

@@ -7,8 +7,13 @@
 #ifndef KESTRUM_TESTS_TEST_UTIL_H
 #define KESTRUM_TESTS_TEST_UTIL_H
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 /* UTF-8 of a UTF-16 text; "<null>" for null. */
 std::string U8(const wchar_t *s);
@@ -21,7 +26,7 @@ struct WText {
     operator const wchar_t *() const { return chars.data(); }
 };
 
-/* A new empty directory for one test, removed with its files at the end. */
+/* A new empty directory for one test, removed with all it holds at the end. */
 struct TempDir {
     std::string path;           /* UTF-8, backslashes */
     TempDir();
@@ -38,6 +43,20 @@ bool MakeReadOnly(const wchar_t *path);
 void RemovePath(const wchar_t *path);
 /* Sets (or with null removes) an environment variable of this process. */
 void SetEnv(const char *name, const char *value);
+/* Sets a variable (null: removes it) for its own lifetime; the old value,
+ * or its absence, comes back at the end. */
+struct ScopedEnv {
+    std::string name, old;
+    bool had;
+    ScopedEnv(const char *name, const char *value);
+    ~ScopedEnv();
+};
+#ifdef _WIN32
+/* Calls visit with the path and data of every entry of dir that matches
+ * pattern, "." and ".." left out. */
+void ForEachEntry(const std::string &dir, const std::function<void(const std::string &path, const WIN32_FIND_DATAW &fd)> &visit,
+                  const char *pattern = "*");
+#endif
 /* The directory of the running test program, backslashes. */
 std::string ProgramDir();
 

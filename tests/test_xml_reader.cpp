@@ -383,11 +383,11 @@ static std::string Dump(const XmlElement *e)
  * order mark, cut documents. */
 TEST(XmlReader, Utf8ReadsAsItsUtf16)
 {
-    const std::string far = "&#65" + std::string("é") + "ééééééé;";   /* 12 units, 19 bytes */
+    const std::string distant = "&#65" + std::string("é") + "ééééééé;";   /* 12 units, 19 bytes */
     const std::string docs[] = {
         "<r a='x&amp;y' b=\"&#xD55C;&#128512;\" 이름='값'><서버>한국어 &lt;텍스트&gt;</서버>\r\n"
         "  <s>a<!-- c -->b<![CDATA[<&amp;>]]>c&#x41;</s>\r\n  <e>  </e><e/></r>",
-        "\xEF\xBB\xBF<?xml version='1.0'?><!-- 😀 --><r>" + far + "|&#65" + far + "</r>",
+        "\xEF\xBB\xBF<?xml version='1.0'?><!-- 😀 --><r>" + distant + "|&#65" + distant + "</r>",
         "<r>&#65ééééééééééé;|&#65éééééééééé;|&é;|&😀;|&#x10FFFF;|&#x110041;|&#0;|&#xD800;</r>",
         "<r><a>t<b/>u</a><c x='1'>&#32;<d/></c><f>&#32;</f>",
         "<r x='unclosed",
