@@ -21,6 +21,11 @@ int SessionCount;
 static int NextSessionId = 1;
 static DWORD LastPoll;
 static bool Polled;
+static int PollResume = -1;         /* index the current poll goes on from, -1 between polls */
+/* A poll that has taken this long hands the sessions still to be polled
+ * to the next tick: a start, an end or a capture costs tens of ms, and a
+ * poll that met many at once would hold the window for all of them. */
+static const DWORD PollBudgetMs = 50;
 static ServerNode **OpenQueue;      /* own copies, opened from OpenQueueNext on */
 static int OpenQueueCount, OpenQueueNext;
 
@@ -148,6 +153,7 @@ static int LaunchPutty(Session *s)
 void StartSession(Session *s)
 {
     s->StatusText[0] = 0;
+    s->ProcessEnded = false;    /* the poll's finding was about the old process */
     s->PuttyWindow = NULL;
     s->Disconnected = false;
     s->ExitCode = 0;
@@ -438,19 +444,30 @@ static void MarkEndedProcesses(void)
 
 void SessionsTick(void)
 {
+    DWORD began = GetTickCount();
     OpenNextQueued();
     DWORD now = GetTickCount();     /* after the start: no state is younger */
     PumpKeyQueues();
-    if (Polled && now - LastPoll < 250)
-        return;
-    Polled = true;
-    LastPoll = now;
-    MarkEndedProcesses();
+    if (PollResume < 0) {
+        if (Polled && now - LastPoll < 250)
+            return;
+        Polled = true;
+        LastPoll = now;
+        MarkEndedProcesses();
+        PollResume = SessionCount - 1;
+    }
     /* From the last: a session that removes itself moves only those
-     * already visited. */
-    for (int i = SessionCount - 1; i >= 0; i--)
+     * already visited.  At least one session a tick, so that a poll
+     * always ends. */
+    for (int i = PollResume < SessionCount ? PollResume : SessionCount - 1; i >= 0; i--) {
         if (i < SessionCount)
             PollSession(SessionList[i], now);
+        if (i > 0 && GetTickCount() - began >= PollBudgetMs) {
+            PollResume = i - 1;
+            return;
+        }
+    }
+    PollResume = -1;
 }
 
 void TerminateAllSessions(void)

@@ -77,7 +77,7 @@ void QueueOpenSession(const ServerNode *node);
 void DiscardQueuedSessions(void);
 /* Every main-timer tick: the next queued server, the key player, then at
  * most every 250 ms the poll of every session, from the last to the
- * first. */
+ * first; a poll that passes 50 ms goes on at the next tick. */
 void SessionsTick(void);
 void TerminateAllSessions(void);
 Session *FindSessionById(int id);
