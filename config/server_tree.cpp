@@ -218,15 +218,17 @@ ServerNode *PuttyLoginFind(const wchar_t *savedSession)
 
 const wchar_t *NodePassword(ServerNode *n)
 {
-    if (!n->Password && n->SealedPassword && !n->SealedClear) {
+    if (!n->Password && n->SealedPassword && !n->SealedClear && !n->SealedUnopenable) {
         n->Password = UnprotectPassword(n->SealedPassword);
         if (n->Password && n->Password[0]) {
             n->SealedClear = StrDup(n->Password);
         } else {
+            /* Another Windows user's password, or a damaged one: no
+             * password here, but the form is saved back as it stands, so
+             * that the user it belongs to still has it. */
             StrFreeSecret(n->Password);
             n->Password = NULL;
-            MemFree(n->SealedPassword);
-            n->SealedPassword = NULL;
+            n->SealedUnopenable = true;
         }
     }
     return n->Password;
@@ -240,6 +242,7 @@ void NodeSetPassword(ServerNode *n, const wchar_t *password)
     n->SealedClear = NULL;
     MemFree(n->SealedPassword);
     n->SealedPassword = NULL;
+    n->SealedUnopenable = false;
 }
 
 static void ReadPassword(ServerNode *n, const XmlElement *pw, bool import)

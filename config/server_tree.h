@@ -46,9 +46,12 @@ struct ServerNode {
      * and the clear text that form stands for.  Opening and making it
      * is slow, so a loaded password stays sealed until first used and a
      * save reuses the sealed form while the password is unchanged.  A
-     * sealed form without SealedClear has not been opened yet. */
+     * sealed form without SealedClear has not been opened yet, unless
+     * SealedUnopenable says it could not be (it is then saved back as
+     * stored). */
     wchar_t *SealedPassword;
     wchar_t *SealedClear;
+    bool SealedUnopenable;
 };
 
 /* Labels for the combo boxes, indexed by code. */
@@ -77,7 +80,8 @@ ServerNode *NodeCopy(const ServerNode *node, bool deep);
 ServerNode *NodeClone(const ServerNode *node);
 void NodeRenewUids(ServerNode *node);
 /* The clear password, opening a sealed one on first use (a form that
- * cannot be opened counts as no password); null when there is none.
+ * cannot be opened counts as no password, and is kept as it is for the
+ * next save); null when there is none.
  * Read passwords through this, never Password directly. */
 const wchar_t *NodePassword(ServerNode *node);
 /* Sets the password (null or empty: none), dropping the sealed form. */

@@ -289,7 +289,9 @@ void FitPuttyWindow(Session *s)
 
 void CheckPuttyWindowFit(Session *s)
 {
-    if (!s->PuttyWindow || !s->ClipWindow)
+    /* A hidden session is left alone; the layout that shows it again
+     * measures it. */
+    if (!s->PuttyWindow || !s->ClipWindow || !(GetWindowLongW(s->HostWindow, GWL_STYLE) & WS_VISIBLE))
         return;
     RECT r;
     GetWindowRect(s->PuttyWindow, &r);

@@ -37,8 +37,8 @@ void CaptureWindow(Session *s, HWND window);
  * LastFit 0 measures its frame again and moves it even when it seems in
  * place. */
 void FitPuttyWindow(Session *s);
-/* The poll's look, once a second: whether the window is still where it
- * was put; fitted again when not. */
+/* The poll's look, once a second: whether a shown session's window is
+ * still where it was put; fitted again when not. */
 void CheckPuttyWindowFit(Session *s);
 /* Clip window shown only while Running; the reconnect button only while
  * Ended or Failed with a node. */

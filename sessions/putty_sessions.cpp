@@ -98,6 +98,7 @@ static void CopyPassword(ServerNode *to, const ServerNode *from)
     to->Password = StrDup(from->Password);
     to->SealedPassword = StrDup(from->SealedPassword);
     to->SealedClear = StrDup(from->SealedClear);
+    to->SealedUnopenable = from->SealedUnopenable;
 }
 
 bool AddPuttySession(const wchar_t *name)

@@ -368,9 +368,20 @@ TEST(NodeXml, SealedPasswords)
     NodeSetPassword(a, NULL);
     EXPECT_EQ(Written(a, 0, false, false).find("<Password "), std::string::npos);
 
-    /* another user's (or a damaged) form counts as no password once opened */
+    /* another user's (or a damaged) form counts as no password once
+     * opened, yet is saved back as stored: the user it belongs to keeps
+     * it; the plain export has nothing to write; a new password replaces it */
     EXPECT_EQ(NodePassword(b), nullptr);
-    EXPECT_EQ(Written(b, 0, false, false).find("<Password "), std::string::npos);
+    EXPECT_EQ(NodePassword(b), nullptr);
+    EXPECT_NE(Written(b, 0, false, false).find("<Password enc=\"dpapi\">Zm9vYmFy</Password>"), std::string::npos);
+    EXPECT_EQ(Written(b, 0, true, false).find("<Password "), std::string::npos);
+    ServerNode *bc = NodeCopy(b, false);
+    EXPECT_EQ(NodePassword(bc), nullptr);
+    EXPECT_NE(Written(bc, 0, false, false).find("Zm9vYmFy"), std::string::npos);
+    NodeFree(bc);
+    NodeSetPassword(b, L"mine now");
+    EXPECT_EQ(Written(b, 0, false, false).find("Zm9vYmFy"), std::string::npos);
+    EXPECT_EQ(U8(NodePassword(b)), "mine now");
     NodeFreeTree(f);
 
     f = ReadNodes(doc, true);   /* imports open at once and mark what failed */

@@ -248,6 +248,12 @@ TEST_F(Sessions, WindowStaysFittedAndAnEmptyTitleIsNoEnd)
     EXPECT_TRUE(Until([&] { return shownAlone(first); }, 3000));
     ActivateSession(1 - first, false);
     EXPECT_TRUE(Until([&] { return shownAlone(1 - first); }, 3000));
+    /* moved while hidden, where no poll looks: measured when shown again
+     * (by this activation, or by the focus following into it) */
+    SetWindowPos(SessionList[first]->PuttyWindow, NULL, 5, 6, 120, 90, SWP_NOZORDER | SWP_NOACTIVATE);
+    Until([] { return false; }, 1300);
+    ActivateSession(first, false);
+    EXPECT_TRUE(Until([&] { return shownAlone(first); }, 3000));
 
     /* a title emptied by the remote side is no end of the session */
     SetWindowTextW(s->PuttyWindow, L"");

@@ -121,11 +121,13 @@ static LayoutRect SessionArea(void)
 }
 
 /* Whether the host window already stands in the cell, shown or hidden
- * as wanted; its own window, so asking costs nothing. */
-static bool HostInPlace(HWND host, const LayoutRect &cell, bool shown)
+ * as wanted (wasShown: whether it was shown); its own window, so asking
+ * costs nothing.  The style, not IsWindowVisible: the main window may be
+ * hidden. */
+static bool HostInPlace(HWND host, const LayoutRect &cell, bool shown, bool *wasShown)
 {
-    /* the style, not IsWindowVisible: the main window may be hidden */
-    if (((GetWindowLongW(host, GWL_STYLE) & WS_VISIBLE) != 0) != shown)
+    *wasShown = (GetWindowLongW(host, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (*wasShown != shown)
         return false;
     if (!shown)
         return true;    /* placed when it is shown */
@@ -144,16 +146,17 @@ static void TileSessions(const LayoutRect &area)
     int active = ActiveIndex();
     for (int i = 0; i < SessionCount && batch; i++) {
         LayoutRect cell;
-        bool shown = SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell);
-        HWND host = SessionList[i]->HostWindow;
-        if (HostInPlace(host, cell, shown))
+        bool shown = SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell), wasShown;
+        Session *s = SessionList[i];
+        if (HostInPlace(s->HostWindow, cell, shown, &wasShown))
             continue;
-        batch = DeferWindowPos(batch, host, HWND_TOP, cell.Left, cell.Top, cell.Right - cell.Left,
+        if (shown && !wasShown)
+            s->LastFit = 0;     /* not looked at while hidden: measure it */
+        batch = DeferWindowPos(batch, s->HostWindow, HWND_TOP, cell.Left, cell.Top, cell.Right - cell.Left,
                                cell.Bottom - cell.Top, SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
     }
     if (batch)
         EndDeferWindowPos(batch);
-    /* A hidden session is fitted when it is shown, which lays out again. */
     for (int i = 0; i < SessionCount; i++) {
         LayoutRect cell;
         if (SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell))
