@@ -122,6 +122,11 @@ static bool IsPrintableAscii(const wchar_t *s)
     return true;
 }
 
+static wchar_t FoldAscii(wchar_t c)
+{
+    return c >= 'A' && c <= 'Z' ? (wchar_t)(c + 32) : c;
+}
+
 bool StrEqualNoCase(const wchar_t *a, const wchar_t *b)
 {
     a = a ? a : L"";
@@ -131,13 +136,29 @@ bool StrEqualNoCase(const wchar_t *a, const wchar_t *b)
     if (!IsPrintableAscii(a) || !IsPrintableAscii(b))
         return PlatCompareNoCase(a, b) == 0;
     for (;; a++, b++) {
-        wchar_t x = *a >= 'A' && *a <= 'Z' ? *a + 32 : *a;
-        wchar_t y = *b >= 'A' && *b <= 'Z' ? *b + 32 : *b;
+        wchar_t x = FoldAscii(*a), y = FoldAscii(*b);
         if (x != y)
             return false;
         if (!x)
             return true;
     }
+}
+
+bool StrEqual(const wchar_t *a, const wchar_t *b)
+{
+    a = a ? a : L"";
+    b = b ? b : L"";
+    for (; *a == *b; a++, b++)
+        if (!*a)
+            return true;
+    return false;
+}
+
+/* Lower case the system's way; ASCII without asking it, which is every
+ * character of most titles and patterns (the same result, far cheaper). */
+static wchar_t FoldChar(wchar_t c)
+{
+    return c < 0x80 ? FoldAscii(c) : PlatCharLower(c);
 }
 
 const wchar_t *StrFindNoCase(const wchar_t *text, const wchar_t *pattern)
@@ -146,7 +167,7 @@ const wchar_t *StrFindNoCase(const wchar_t *text, const wchar_t *pattern)
         return NULL;
     for (const wchar_t *t = text;; t++) {
         int i = 0;
-        while (pattern[i] && t[i] && PlatCharLower(t[i]) == PlatCharLower(pattern[i]))
+        while (pattern[i] && t[i] && FoldChar(t[i]) == FoldChar(pattern[i]))
             i++;
         if (!pattern[i])
             return t;

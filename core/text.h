@@ -37,6 +37,9 @@ int StrCompareNoCase(const wchar_t *a, const wchar_t *b);
 /* StrCompareNoCase(a, b) == 0, without the locale for printable ASCII:
  * for matching names, where it is the hot path of loading. */
 bool StrEqualNoCase(const wchar_t *a, const wchar_t *b);
+/* The same characters, compared as they are (no locale, nothing ignored);
+ * null counts as empty. */
+bool StrEqual(const wchar_t *a, const wchar_t *b);
 const wchar_t *StrFindNoCase(const wchar_t *text, const wchar_t *pattern);
 const wchar_t *StrFindChar(const wchar_t *s, wchar_t c);
 const wchar_t *StrFindLastChar(const wchar_t *s, wchar_t c);

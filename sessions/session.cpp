@@ -334,7 +334,7 @@ static void PollRunning(Session *s, bool ended, DWORD now)
     if (s->PasswordFile[0] && now - s->StateSince > 5000)
         DeletePasswordFile(s);
 
-    if (lstrcmpW(title, s->WindowTitle) != 0) {
+    if (!StrEqual(title, s->WindowTitle)) {
         StrCopyTo(s->WindowTitle, CAPTION_MAX, title);
         UpdateSessionCaption(s);
         RefreshSessionCaption(s);

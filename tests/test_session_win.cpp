@@ -260,6 +260,12 @@ TEST_F(Sessions, WindowStaysFittedAndAnEmptyTitleIsNoEnd)
     Until([] { return false; }, 700);
     EXPECT_TRUE(Running(s));
     EXPECT_EQ(s->WindowTitle[0], 0);
+    /* a new title is taken even where only a character the locale's
+     * comparison ignores is new */
+    SetWindowTextW(s->PuttyWindow, L"ab");
+    EXPECT_TRUE(Until([&] { return !lstrcmpW(s->WindowTitle, L"ab"); }, 3000));
+    SetWindowTextW(s->PuttyWindow, L"a\u00adb");
+    EXPECT_TRUE(Until([&] { return s->WindowTitle[1] == 0xAD; }, 3000));
     SetWindowPos(MainWindow, NULL, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -64,6 +64,20 @@ TEST(Strings, CompareAndFind)
     EXPECT_EQ(StrFindNoCase(text, NULL), nullptr);
     EXPECT_EQ(StrFindNoCase(text, L"kitty"), nullptr);
     EXPECT_EQ(StrFindNoCase(L"ab", L"abc"), nullptr);
+    /* ASCII is folded without the system; the rest still through it */
+    const wchar_t *title = L"\u00c4rger@host (INACTIVE)";
+    EXPECT_EQ(StrFindNoCase(title, L"(inactive)"), title + 11);
+    EXPECT_EQ(StrFindNoCase(title, L"\u00e4RGER"), title);
+    const wchar_t *edges = L"@[`{";
+    EXPECT_EQ(StrFindNoCase(edges, L"`{"), edges + 2);
+    EXPECT_EQ(StrFindNoCase(L"[", L"{"), nullptr);
+    EXPECT_EQ(StrFindNoCase(L"@", L"`"), nullptr);
+    /* exact: a character the locale would ignore still counts */
+    EXPECT_TRUE(StrEqual(L"ab", L"ab"));
+    EXPECT_TRUE(StrEqual(NULL, L""));
+    EXPECT_FALSE(StrEqual(L"ab", L"a\u00adb"));
+    EXPECT_FALSE(StrEqual(L"ab", L"AB"));
+    EXPECT_FALSE(StrEqual(L"ab", L"abc"));
     const wchar_t *p = L"a\\b\\c";
     EXPECT_EQ(StrFindChar(p, '\\'), p + 1);
     EXPECT_EQ(StrFindLastChar(p, '\\'), p + 3);

@@ -83,7 +83,7 @@ static bool TabShows(int i, const wchar_t *text)
     item.mask = TCIF_TEXT;
     item.pszText = current;
     item.cchTextMax = TAB_TEXT_MAX;
-    return SendMessageW(TabControl, TCM_GETITEMW, i, (LPARAM)&item) && !lstrcmpW(text, current);
+    return SendMessageW(TabControl, TCM_GETITEMW, i, (LPARAM)&item) && StrEqual(text, current);
 }
 
 /* Tab i gets text, appended when i is past the count; true when it
@@ -114,7 +114,7 @@ static bool PutListText(int i, int count, const wchar_t *text)
         current[0] = 0;
         if (SendMessageW(SessionListBox, LB_GETTEXTLEN, i, 0) < TAB_TEXT_MAX)
             SendMessageW(SessionListBox, LB_GETTEXT, i, (LPARAM)current);
-        if (!lstrcmpW(text, current))
+        if (StrEqual(text, current))
             return false;
         SendMessageW(SessionListBox, LB_DELETESTRING, i, 0);
     }
