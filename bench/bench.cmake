@@ -1,7 +1,8 @@
 # Benchmarks: programs that print figures; tools/bench.sh builds and runs
 # them.  Outside the normal build: nothing here builds unless asked for.
 set(BENCH_DIR ${CMAKE_SOURCE_DIR}/bench)
-add_library(bench_common STATIC EXCLUDE_FROM_ALL ${BENCH_DIR}/generate.cpp ${BENCH_DIR}/bench_util.cpp)
+add_library(bench_common STATIC EXCLUDE_FROM_ALL ${BENCH_DIR}/generate.cpp ${BENCH_DIR}/bench_util.cpp
+    ${CMAKE_SOURCE_DIR}/tests/gui_objects.cpp)
 target_link_libraries(bench_common PUBLIC kestrum_pure psapi gdi32 user32)
 target_compile_options(bench_common PRIVATE ${KESTRUM_FLAGS})
 

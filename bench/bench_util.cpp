@@ -3,6 +3,8 @@
  */
 #include "bench_util.h"
 
+#include "../tests/gui_objects.h"
+
 #include <psapi.h>
 
 #include <algorithm>
@@ -147,44 +149,6 @@ static DWORD CountHandles()
         return n;
     }
     return 0;
-}
-
-/* Wine takes a handle without its generation bits as any generation. */
-static DWORD CountGdiObjects()
-{
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (n)
-        return n;
-    for (ULONG_PTR h = 1; h < 0x10000; h++)
-        if (GetObjectType((HGDIOBJ)h))
-            n++;
-    return n;
-}
-
-static BOOL CALLBACK CountChild(HWND, LPARAM param)
-{
-    ++*(DWORD *)param;
-    return TRUE;
-}
-
-static BOOL CALLBACK CountOwnWindow(HWND w, LPARAM param)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == GetCurrentProcessId()) {
-        ++*(DWORD *)param;
-        EnumChildWindows(w, CountChild, param);
-    }
-    return TRUE;
-}
-
-static DWORD CountUserObjects()
-{
-    DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    if (n)
-        return n;
-    EnumWindows(CountOwnWindow, (LPARAM)&n);
-    return n;
 }
 
 Footprint MeasureSelf()

@@ -34,7 +34,7 @@ double PrivateMb(HANDLE process);
 /* What this process holds.  Where Windows' own counters read zero (as
  * under Wine) the handles are counted in the system's handle list, the
  * GDI objects by probing the handle table and the USER objects as the
- * windows of this process. */
+ * windows and menus of this process. */
 struct Footprint {
     double PrivateMb;
     DWORD Handles, Gdi, User;

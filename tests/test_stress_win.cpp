@@ -28,6 +28,7 @@
 #include "../ui/commands/commands.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "gui_objects.h"
 #include "../ui/tree/tree_view.h"
 #include "answer_queue.h"
 #include "main_window_util.h"
@@ -187,29 +188,8 @@ bool OnWine()
     return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != NULL;
 }
 
-BOOL CALLBACK CountWindow(HWND w, LPARAM count)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == GetCurrentProcessId())
-        ++*(DWORD *)count;
-    return TRUE;
-}
-
-BOOL CALLBACK CountTree(HWND w, LPARAM count)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == GetCurrentProcessId()) {
-        ++*(DWORD *)count;
-        EnumChildWindows(w, CountWindow, count);
-    }
-    return TRUE;
-}
-
-/* Wine answers GetProcessHandleCount and GetGuiResources with 0: there
- * the handle tables are walked instead, kernel handles and GDI objects by
- * value, USER objects as this process's windows and menus. */
+/* Wine answers GetProcessHandleCount with 0: there the handle table is
+ * walked instead, by value, which also names the handles that stayed. */
 Resources Measure()
 {
     Resources r = {};
@@ -222,18 +202,8 @@ Resources Measure()
                 r.Open.push_back(h);
             }
         }
-    r.Gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (!r.Gdi)
-        for (UINT_PTR h = 1; h < 0x10000; h++)
-            if (GetObjectType((HGDIOBJ)h))
-                r.Gdi++;
-    r.User = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-    if (!r.User) {
-        EnumWindows(CountTree, (LPARAM)&r.User);
-        for (UINT_PTR h = 0x20; h < 0x10000; h += 2)
-            if (IsMenu((HMENU)h))
-                r.User++;
-    }
+    r.Gdi = CountGdiObjects();
+    r.User = CountUserObjects();
     return r;
 }
 

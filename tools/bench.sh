@@ -58,23 +58,9 @@ else
 	cmake --build "$product" --target Kestrum -j"$jobs" >&2
 fi
 
-# A display, and a warm wineserver whose desktop keeps it.
-xvfb=
-if [ -z "${DISPLAY:-}" ]; then
-	export DISPLAY=:79
-	rm -f /tmp/.X79-lock /tmp/.X11-unix/X79
-	Xvfb :79 -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-	xvfb=$!
-	for i in $(seq 50); do
-		[ -S /tmp/.X11-unix/X79 ] && break
-		sleep 0.1
-	done
-fi
-"$WINESERVER" -k 2>/dev/null || true
-"$WINESERVER" -p
-"$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
+wine_session_start 79 1280x1024x24
 out=$(mktemp -d)
-trap '"$WINESERVER" -k 2>/dev/null || true; [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$out"' EXIT
+trap 'wine_session_stop; rm -rf "$out"' EXIT
 
 status=0
 for b in bench_xml bench_config bench_start bench_ui; do

@@ -17,12 +17,8 @@ cd "$build/bin"
 if [ -n "${DISPLAY:-}" ]; then
 	exec "$WINELOADER" explorer /desktop=Kestrum,1280x800 Kestrum.exe
 fi
-export DISPLAY=:78
-"$WINESERVER" -k 2>/dev/null || true     # its desktop keeps the display it started with
-Xvfb :78 -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; "$WINESERVER" -k 2>/dev/null || true' EXIT
-sleep 1
+wine_session_start 78 1280x800x24
+trap wine_session_stop EXIT
 "$WINELOADER" explorer /desktop=Kestrum,1280x800 Kestrum.exe </dev/null >/dev/null 2>&1 &
 sleep 8
 shot="$top/build/kestrum-screenshot.png"

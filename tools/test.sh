@@ -25,27 +25,7 @@ cmake -S . -B build/native -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clan
 	-DCMAKE_BUILD_TYPE=Debug >/dev/null &&
 	cmake --build build/native -j"$jobs" || exit 1
 
-# A display first: Wine's desktop process, started with the warm-up
-# below, serves every later window of the prefix and keeps the display it
-# was started with.
-Xvfb_pid=
-if [ -z "${DISPLAY:-}" ]; then
-	export DISPLAY=:77
-	# a display left behind by a run that was killed
-	pkill -f 'Xvfb :77 ' 2>/dev/null
-	rm -f /tmp/.X77-lock /tmp/.X11-unix/X77
-	Xvfb :77 -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-	Xvfb_pid=$!
-	for i in $(seq 50); do
-		[ -S /tmp/.X11-unix/X77 ] && break
-		sleep 0.1
-	done
-fi
-# A warm wineserver, started away from CTest's pipes, so that Wine's
-# service processes cannot keep CTest waiting.
-"$WINESERVER" -k 2>/dev/null
-"$WINESERVER" -p
-"$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1
+wine_session_start 77 1280x800x24
 
 status=0
 # Window tests drive real input and focus under Wine on a shared machine:
@@ -62,7 +42,6 @@ fi
 echo "== Native build with sanitizers"
 (cd build/native && ctest --output-on-failure --timeout 600) || status=1
 
-"$WINESERVER" -k 2>/dev/null
-[ -n "$Xvfb_pid" ] && kill "$Xvfb_pid" 2>/dev/null
+wine_session_stop
 [ $status -eq 0 ] && echo "All tests of both flavours passed." || echo "Some tests failed."
 exit $status

@@ -31,3 +31,34 @@ else
 fi
 WINEDEBUG="${WINEDEBUG:--all}"
 export WINEARCH WINEPREFIX WINEDEBUG WINELOADER WINESERVER
+
+# wine_session_start DISPLAY-NUMBER SCREEN: without a display, starts Xvfb
+# on :DISPLAY-NUMBER (one left behind by a killed run goes first); then a
+# warm wineserver, away from the caller's pipes so that Wine's service
+# processes cannot keep them open.  Wine's desktop process serves every
+# later window of the prefix and keeps the display it was started with,
+# so the display comes first.  wine_session_stop ends both.
+wine_session_start() {
+	kestrum_xvfb=
+	if [ -z "${DISPLAY:-}" ]; then
+		export DISPLAY=":$1"
+		pkill -f "Xvfb :$1 " 2>/dev/null || true
+		rm -f "/tmp/.X$1-lock" "/tmp/.X11-unix/X$1"
+		Xvfb ":$1" -screen 0 "$2" -nolisten tcp </dev/null >/dev/null 2>&1 &
+		kestrum_xvfb=$!
+		for i in $(seq 50); do
+			[ -S "/tmp/.X11-unix/X$1" ] && break
+			sleep 0.1
+		done
+	fi
+	"$WINESERVER" -k 2>/dev/null || true
+	"$WINESERVER" -p
+	"$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_session_stop() {
+	"$WINESERVER" -k 2>/dev/null || true
+	if [ -n "${kestrum_xvfb:-}" ]; then
+		kill "$kestrum_xvfb" 2>/dev/null || true
+	fi
+}
