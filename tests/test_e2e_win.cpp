@@ -71,6 +71,28 @@ static std::string CommandLineOf(DWORD pid)
     return out;
 }
 
+static BOOL CALLBACK AddWindow(HWND w, LPARAM out)
+{
+    wchar_t cls[64] = L"", title[128] = L"";
+    GetClassNameW(w, cls, 64);
+    GetWindowTextW(w, title, 128);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (IsWindowVisible(w) || !lstrcmpW(cls, L"PuTTY"))
+        *(std::string *)out += "\n  pid " + std::to_string(pid) + " " + U8(cls) + " \"" + U8(title) + "\"" +
+                               (IsWindowVisible(w) ? "" : " (hidden)");
+    return TRUE;
+}
+
+/* The top-level windows that are shown, and PuTTY's even when hidden:
+ * what a PuTTY that was not taken in was showing. */
+static std::string TopLevelWindows()
+{
+    std::string out = "top-level windows:";
+    EnumWindows(AddWindow, (LPARAM)&out);
+    return out;
+}
+
 struct EndToEnd : ::testing::Test {
     TempDir dir;
     std::string putty, hostkey, log, home, drop;
@@ -145,7 +167,7 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     ASSERT_TRUE(WaitFor([&] {
         hosts = k.Hosts();
         return hosts.size() == 2 && EmbeddedIn(hosts[0]) && EmbeddedIn(hosts[1]);
-    }, 20000));
+    }, 20000)) << TopLevelWindows();
     DWORD captured = GetTickCount();
     DWORD pids[2];
     std::string lines;
@@ -192,7 +214,7 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     int after = Logins();
     KestrumProcess again;
     ASSERT_TRUE(again.Start(dir.path)) << again.Describe();
-    EXPECT_TRUE(WaitFor([&] { return Logins() >= after + 2; }, 20000)) << ServerLog();
+    EXPECT_TRUE(WaitFor([&] { return Logins() >= after + 2; }, 20000)) << ServerLog() << TopLevelWindows();
     EXPECT_EQ(again.Hosts().size(), 2u);
     PostMessageW(again.Main, WM_CLOSE, 0, 0);
     EXPECT_EQ(again.Answer(IDYES), "열린 세션 2개를 모두 닫고 Kestrum를 끝낼까요?");
