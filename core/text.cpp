@@ -114,17 +114,12 @@ int StrCompareNoCase(const wchar_t *a, const wchar_t *b)
     return PlatCompareNoCase(a ? a : L"", b ? b : L"");
 }
 
-static bool IsPrintableAscii(const wchar_t *s)
+bool StrIsPrintableAscii(const wchar_t *s)
 {
     for (; *s; s++)
         if (*s < 32 || *s > 126)
             return false;
     return true;
-}
-
-static wchar_t FoldAscii(wchar_t c)
-{
-    return c >= 'A' && c <= 'Z' ? (wchar_t)(c + 32) : c;
 }
 
 bool StrEqualNoCase(const wchar_t *a, const wchar_t *b)
@@ -133,10 +128,10 @@ bool StrEqualNoCase(const wchar_t *a, const wchar_t *b)
     b = b ? b : L"";
     /* Outside printable ASCII the locale decides (it may even ignore some
      * characters); inside it, folding A-Z gives the same answer. */
-    if (!IsPrintableAscii(a) || !IsPrintableAscii(b))
+    if (!StrIsPrintableAscii(a) || !StrIsPrintableAscii(b))
         return PlatCompareNoCase(a, b) == 0;
     for (;; a++, b++) {
-        wchar_t x = FoldAscii(*a), y = FoldAscii(*b);
+        wchar_t x = AsciiLower(*a), y = AsciiLower(*b);
         if (x != y)
             return false;
         if (!x)
@@ -158,7 +153,7 @@ bool StrEqual(const wchar_t *a, const wchar_t *b)
  * character of most titles and patterns (the same result, far cheaper). */
 static wchar_t FoldChar(wchar_t c)
 {
-    return c < 0x80 ? FoldAscii(c) : PlatCharLower(c);
+    return c < 0x80 ? AsciiLower(c) : PlatCharLower(c);
 }
 
 const wchar_t *StrFindNoCase(const wchar_t *text, const wchar_t *pattern)

@@ -34,6 +34,13 @@ void StrAssign(wchar_t **field, const wchar_t *value);
 /* Overwrites the characters with zeros, then frees. */
 void StrFreeSecret(wchar_t *s);
 int StrCompareNoCase(const wchar_t *a, const wchar_t *b);
+/* Only characters 32 to 126: where folding A-Z alone gives the system's
+ * case-free answers. */
+bool StrIsPrintableAscii(const wchar_t *s);
+inline wchar_t AsciiLower(wchar_t c)
+{
+    return c >= 'A' && c <= 'Z' ? (wchar_t)(c + 32) : c;
+}
 /* StrCompareNoCase(a, b) == 0, without the locale for printable ASCII:
  * for matching names, where it is the hot path of loading. */
 bool StrEqualNoCase(const wchar_t *a, const wchar_t *b);

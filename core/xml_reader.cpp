@@ -727,19 +727,6 @@ XmlElement *XmlChild(const XmlElement *e, const wchar_t *name)
     return NULL;
 }
 
-static bool IsPrintableAscii(const wchar_t *s)
-{
-    for (; *s; s++)
-        if (*s < 32 || *s > 126)
-            return false;
-    return true;
-}
-
-static wchar_t FoldAscii(wchar_t c)
-{
-    return c >= 'A' && c <= 'Z' ? (wchar_t)(c + 32) : c;
-}
-
 /* StrEqualNoCase(name, wanted) for a name of printable ASCII: then
  * folding A-Z decides, unless wanted holds other characters. */
 static bool AsciiNameIs(const wchar_t *name, const wchar_t *wanted)
@@ -747,7 +734,7 @@ static bool AsciiNameIs(const wchar_t *name, const wchar_t *wanted)
     for (const wchar_t *a = name, *b = wanted;; a++, b++) {
         if (*b && (*b < 32 || *b > 126))
             return StrEqualNoCase(name, wanted);
-        wchar_t x = FoldAscii(*a), y = FoldAscii(*b);
+        wchar_t x = AsciiLower(*a), y = AsciiLower(*b);
         if (x != y)
             return false;
         if (!x)
@@ -766,15 +753,15 @@ void XmlChildren(const XmlElement *e, const wchar_t *const *names, int count,
      * as no child matches two distinct names. */
     int next = 0;
     for (XmlElement *c = e ? e->FirstChild : NULL; c && missing > 0; c = c->NextSibling) {
-        bool ascii = IsPrintableAscii(c->Name);
-        wchar_t first = FoldAscii(c->Name[0]);
+        bool ascii = StrIsPrintableAscii(c->Name);
+        wchar_t first = AsciiLower(c->Name[0]);
         for (int k = 0; k < count; k++) {
             int i = next + k < count ? next + k : next + k - count;
             if (found[i])
                 continue;
             /* Printable first characters that differ after folding decide. */
             wchar_t w = names[i][0];
-            if (ascii && first && w >= 32 && w <= 126 && FoldAscii(w) != first)
+            if (ascii && first && w >= 32 && w <= 126 && AsciiLower(w) != first)
                 continue;
             if (ascii ? AsciiNameIs(c->Name, names[i]) : StrEqualNoCase(c->Name, names[i])) {
                 found[i] = c;
