@@ -317,6 +317,18 @@ TEST_F(Sessions, InactiveTitleKeptOrClosed)
     ASSERT_TRUE(Until([&] { return SessionCount == 0; }, 3000));
 }
 
+/* The double's configuration box, into the search's Fallback. */
+static BOOL CALLBACK FindConfigBox(HWND w, LPARAM p)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    wchar_t cls[64];
+    GetClassNameW(w, cls, 64);
+    if (pid == ((PuttyWindowSearch *)p)->ProcessId && !lstrcmpW(cls, L"PuTTYConfigBox"))
+        ((PuttyWindowSearch *)p)->Fallback = w;
+    return TRUE;
+}
+
 TEST_F(Sessions, ConfigBoxWaitsAndNoWindowFails)
 {
     Session *s = Open(Server("-double-window config"));
@@ -328,15 +340,7 @@ TEST_F(Sessions, ConfigBoxWaitsAndNoWindowFails)
     /* cancelling the box ends PuTTY: an Ended tab */
     PuttyWindowSearch q = { s->ProcessId, NULL, NULL, false };
     HWND box = NULL;
-    EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        wchar_t cls[64];
-        GetClassNameW(w, cls, 64);
-        if (pid == ((PuttyWindowSearch *)p)->ProcessId && !lstrcmpW(cls, L"PuTTYConfigBox"))
-            ((PuttyWindowSearch *)p)->Fallback = w;
-        return TRUE;
-    }, (LPARAM)&q);
+    EnumWindows(FindConfigBox, (LPARAM)&q);
     box = q.Fallback;
     ASSERT_NE(box, nullptr);
     PostMessageW(box, WM_CLOSE, 0, 0);
