@@ -297,9 +297,18 @@ void CheckPuttyWindowFit(Session *s)
     GetWindowRect(s->PuttyWindow, &r);
     MapWindowPoints(NULL, s->ClipWindow, (POINT *)&r, 2);
     if (s->FrameKnown && SameRect(r, s->Fitted)) {
-        /* a check counts as a fit: the poll looks again a second later */
-        s->LastFit = GetTickCount() | 1;
-        return;
+        /* A frame that changed inside the same outer rectangle (PuTTY
+         * puts its border back after a settings change, or a frame
+         * removal came late) shows as a client area that no longer
+         * fills the clip window. */
+        RECT c, clip;
+        GetClientRect(s->PuttyWindow, &c);
+        GetClientRect(s->ClipWindow, &clip);
+        if (c.right == clip.right && c.bottom == clip.bottom) {
+            /* a check counts as a fit: the poll looks again a second later */
+            s->LastFit = GetTickCount() | 1;
+            return;
+        }
     }
     /* moved, or its frame changed: measure it again */
     s->LastFit = 0;

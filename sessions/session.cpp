@@ -269,6 +269,15 @@ void SessionEnded(Session *s, bool normal)
     }
 }
 
+/* A start that gave no usable window in time; PuTTY is left running,
+ * its password file is not. */
+static void FailStart(Session *s, const wchar_t *text)
+{
+    SetStatus(s, text);
+    DeletePasswordFile(s);
+    SetSessionState(s, SESSION_FAILED);
+}
+
 static void PollStarting(Session *s, bool ended, DWORD now)
 {
     PuttyWindowSearch search = { s->ProcessId, NULL, NULL, false };
@@ -281,8 +290,12 @@ static void PollStarting(Session *s, bool ended, DWORD now)
         /* Give PuTTY the time to finish its start-up, but not forever. */
         if (!ended && WaitForInputIdle(s->Process, 0) != 0 && since < 3000)
             return;
-        if (!ended && !PuttyWindowAnswers(window))
-            return;     /* hung: taking it in would wait for it */
+        if (!ended && !PuttyWindowAnswers(window)) {
+            /* hung: taking it in would wait for it */
+            if (since > 30000)
+                FailStart(s, L"PuTTY 창이 응답하지 않습니다.");
+            return;
+        }
         CaptureWindow(s, window);
         return;
     }
@@ -297,10 +310,8 @@ static void PollStarting(Session *s, bool ended, DWORD now)
     }
     if (search.ConfigBox)
         return;     /* the user is still in PuTTY's dialog */
-    if (since > 30000) {
-        SetStatus(s, L"PuTTY 창을 찾지 못했습니다. (PuTTY 대화상자가 떠 있는지 확인하세요)");
-        SetSessionState(s, SESSION_FAILED);
-    }
+    if (since > 30000)
+        FailStart(s, L"PuTTY 창을 찾지 못했습니다. (PuTTY 대화상자가 떠 있는지 확인하세요)");
 }
 
 static void PollRunning(Session *s, bool ended, DWORD now)

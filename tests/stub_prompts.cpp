@@ -16,6 +16,7 @@ wchar_t StubMessageText[1026];
 int StubMessageAnswer = IDOK;
 int (*StubMessageHook)(UINT flags, const wchar_t *text);
 const wchar_t *StubInputAnswer;
+void (*StubInputHook)(void);
 wchar_t StubInputInitial[300];
 const wchar_t *StubChosenFile;
 int StubPropertiesMode = -1;
@@ -33,6 +34,7 @@ void StubPromptsReset(void)
     StubMessageAnswer = IDOK;
     StubMessageHook = NULL;
     StubInputAnswer = NULL;
+    StubInputHook = NULL;
     StubInputInitial[0] = 0;
     StubChosenFile = NULL;
     StubPropertiesMode = -1;
@@ -65,6 +67,8 @@ bool ChooseFile(HWND, bool, const wchar_t *, const wchar_t *, wchar_t *path, int
 wchar_t *InputDialog(const wchar_t *, const wchar_t *, const wchar_t *initial)
 {
     StrCopyTo(StubInputInitial, 300, initial ? initial : L"");
+    if (StubInputHook)
+        StubInputHook();
     return StubInputAnswer ? StrDup(StubInputAnswer) : NULL;
 }
 

@@ -19,6 +19,8 @@ extern int (*StubMessageHook)(UINT flags, const wchar_t *text);
 
 /* InputDialog gives a copy of this, or null (Cancel) when it is null. */
 extern const wchar_t *StubInputAnswer;
+/* When set, runs while the input box is "open", before it answers. */
+extern void (*StubInputHook)(void);
 extern wchar_t StubInputInitial[300];
 /* ChooseFile chooses this path, or is cancelled when it is null. */
 extern const wchar_t *StubChosenFile;

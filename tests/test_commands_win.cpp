@@ -295,6 +295,14 @@ TEST_F(Commands, DeleteAsksAndSelectsTheNeighbour)
 
 TEST_F(Commands, LoginDataOfSavedSessions)
 {
+    /* a password another Windows user sealed: kept while only the user
+     * name changes */
+    const wchar_t *sealed = L"c2VhbGVkIGJ5IHNvbWVvbmUgZWxzZQ==";
+    ServerNode *login = NodeNew(NODE_SERVER);
+    StrAssign(&login->SavedSession, L"router");
+    StrAssign(&login->DisplayName, L"router");
+    login->SealedPassword = StrDup(sealed);
+    NodeAppendChild(PuttyLoginRoot, login);
     ServerNode *saved = PuttySessionsFolder->FirstChild;
     Select(saved);
     StubPropertiesAnswer = true;
@@ -309,6 +317,8 @@ TEST_F(Commands, LoginDataOfSavedSessions)
     EXPECT_EQ(U8(entry->UserName), "admin");
     EXPECT_EQ(U8(entry->DisplayName), "router");
     EXPECT_TRUE(SavedHas("<UserName>admin</UserName>"));
+    EXPECT_EQ(U8(entry->SealedPassword), U8(sealed));
+    EXPECT_TRUE(SavedHas(U8(sealed)));
 
     /* deleting it asks with the session's name; PuTTY's list is rebuilt
      * from the registry, so the test puts the entry back itself */

@@ -225,6 +225,18 @@ TEST_F(Sessions, WindowStaysFittedAndAnEmptyTitleIsNoEnd)
     SetWindowPos(s->PuttyWindow, NULL, 7, 9, 200, 150, SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(Until([&] { return !Fitted(s); }, 1000));
     EXPECT_TRUE(Until([&] { return Fitted(s); }, 3000));
+    /* its frame comes back inside the same outer rectangle (PuTTY after
+     * a settings change): the client area no longer fills the clip
+     * window, and the once-a-second look fits it again */
+    RECT outer, now;
+    GetWindowRect(s->PuttyWindow, &outer);
+    SetWindowLongW(s->PuttyWindow, GWL_STYLE, GetWindowLongW(s->PuttyWindow, GWL_STYLE) | WS_THICKFRAME);
+    SetWindowPos(s->PuttyWindow, NULL, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    ASSERT_TRUE(Until([&] { return !Fitted(s); }, 1000));
+    GetWindowRect(s->PuttyWindow, &now);
+    EXPECT_TRUE(EqualRect(&outer, &now));
+    EXPECT_TRUE(Until([&] { return Fitted(s); }, 3000));
 
     /* two side by side, then back to one at a time: both fitted in turn */
     Session *t = Open(Server());
@@ -355,6 +367,23 @@ TEST_F(Sessions, ConfigBoxWaitsAndNoWindowFails)
     EXPECT_EQ(Status(s), "PuTTY 창을 찾지 못했습니다. (PuTTY 대화상자가 떠 있는지 확인하세요)");
     EXPECT_EQ(WaitForSingleObject(s->Process, 0), (DWORD)WAIT_TIMEOUT);
     EXPECT_NE(s->ReconnectButton, nullptr);
+    EXPECT_EQ(s->PasswordFile[0], 0);
+
+    /* a window that never answers: the same limit, and its password
+     * file goes with the start */
+    s = Open(Server("-double-hang 0"));
+    std::string file = U8(s->PasswordFile);
+    ASSERT_FALSE(file.empty());
+    ASSERT_TRUE(Until([&] {
+        PuttyWindowSearch q = { s->ProcessId, NULL, NULL, false };
+        EnumWindows(FindPuttyWindow, (LPARAM)&q);
+        return q.Main != NULL;
+    }));
+    s->StateSince = GetTickCount() - 31000;
+    ASSERT_TRUE(Until([&] { return s->State == SESSION_FAILED; }, 3000));
+    EXPECT_EQ(Status(s), "PuTTY 창이 응답하지 않습니다.");
+    EXPECT_FALSE(PathExists(WText(file)));
+    EXPECT_NE(s->ReconnectButton, nullptr);
 }
 
 TEST_F(Sessions, FallbackWindowAfterThreeSeconds)
@@ -391,6 +420,21 @@ TEST_F(Sessions, StartFailures)
     EXPECT_NE(status.find("193"), std::string::npos) << status;
     Until([] { return false; }, 50);
     SaveWindowShot(s->HostWindow, "session-failed");
+}
+
+TEST_F(Sessions, TabStripAfterTheLastTabWent)
+{
+    SetForegroundWindow(MainWindow);
+    Session *a = Open(Server()), *b = Open(Server()), *c = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(a) && Running(b) && Running(c); }));
+    int id = c->Id;
+    PostMessageW(c->PuttyWindow, CUE_EXIT, 0, 0);
+    ASSERT_TRUE(Until([&] { return !FindSessionById(id); }, 5000));
+    Until([] { return false; }, 300);
+    std::string shown = WindowPixels(TabControl);
+    RedrawWindow(TabControl, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    Until([] { return false; }, 300);
+    EXPECT_TRUE(shown == WindowPixels(TabControl)) << "the strip differs from a freshly drawn one";
 }
 
 TEST_F(Sessions, RemovalKeepsTheActiveSession)

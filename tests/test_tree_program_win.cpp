@@ -177,6 +177,19 @@ TEST_F(TreeProgram, EditByMouseAndKeys)
     Drag(Row(0, 0), Row(1, 1));
     Sleep(500);
     EXPECT_EQ(File(), before);
+    /* Esc ends a drag before its drop; Delete meanwhile deletes nothing */
+    POINT from = Row(4, 0), to = Row(0, 0);
+    Mouse(0, from);
+    Mouse(MOUSEEVENTF_LEFTDOWN, from);
+    for (int i = 1; i <= 4; i++)
+        Mouse(0, POINT{ from.x, from.y + (to.y - from.y) * i / 8 });
+    Press(VK_DELETE);
+    Press(VK_ESCAPE);
+    Mouse(0, to);
+    Mouse(MOUSEEVENTF_LEFTUP, to);
+    Sleep(500);
+    EXPECT_TRUE(TopWindows(k.Info.dwProcessId, L"#32770").empty());
+    EXPECT_EQ(File(), before);
 
     /* Delete asks first */
     Click(Row(1, 1));

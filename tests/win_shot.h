@@ -7,7 +7,12 @@
 
 #include <windows.h>
 
+#include <string>
+
 /* The window as the screen shows it, as KESTRUM_SHOTS\name.bmp. */
 void SaveWindowShot(HWND window, const char *name);
+/* The window's pixels as the screen shows them now (24-bit rows, bottom
+ * up), for comparing two moments. */
+std::string WindowPixels(HWND window);
 
 #endif

@@ -108,7 +108,11 @@ static void EditLoginData(ServerNode *node)
             NodeAppendChild(PuttyLoginRoot, entry);
         }
         StrAssign(&entry->UserName, work->UserName);
-        NodeSetPassword(entry, NodePassword(work));
+        /* an unchanged password keeps its sealed form, also one that
+         * another Windows user sealed and this one cannot open */
+        const wchar_t *before = NodePassword(entry), *after = NodePassword(work);
+        if (StrIsEmpty(before) != StrIsEmpty(after) || (!StrIsEmpty(before) && !StrEqual(before, after)))
+            NodeSetPassword(entry, after);
         StrAssign(&entry->CLParams, work->CLParams);
         StrAssign(&entry->Script, work->Script);
         entry->PasswordMode = work->PasswordMode;
@@ -133,9 +137,15 @@ static void Properties(ServerNode *node)
     }
 }
 
-static void Copy(ServerNode *node)
+void ForgetClipboard(void)
 {
     NodeFreeTree(ClipboardNode);
+    ClipboardNode = NULL;
+}
+
+static void Copy(ServerNode *node)
+{
+    ForgetClipboard();
     ClipboardNode = NodeCopy(node, true);
 }
 
@@ -209,11 +219,13 @@ static void Find(void)
 
 static void RenameTab(Session *s)
 {
+    int id = s->Id;
     wchar_t *text = InputDialog(L"탭 이름 바꾸기", L"새 탭 이름 (비워 두면 기본 이름):", s->Caption);
     if (!text)
         return;
-    /* the dialog may have outlived the session */
-    if (SessionIndex(s) < 0) {
+    /* the session may have gone while the box was open */
+    s = FindSessionById(id);
+    if (!s) {
         MemFree(text);
         return;
     }
@@ -242,14 +254,20 @@ static void CloseMany(bool all)
     int count = all ? n : n - 1;
     if (count <= 0)
         return;
+    Session *keep = all ? NULL : ActiveSession();
+    int keepId = keep ? keep->Id : 0;
     if (!Settings.NoCloseConfirm &&
         ShowMessage(MainWindow, MB_YESNO | MB_ICONQUESTION, L"세션 %d개를 닫을까요?", count) != IDYES)
+        return;
+    /* the tab to keep is the one the question was about */
+    keep = keepId ? FindSessionById(keepId) : NULL;
+    if (keepId && !keep)
         return;
     /* servers of a folder still being opened would come in after the
      * close, and the ones opened while the question was open go too */
     if (all)
         DiscardQueuedSessions();
-    CloseSessions(all ? NULL : ActiveSession());
+    CloseSessions(keep);
 }
 
 static void StepTab(int step)
@@ -461,6 +479,35 @@ static bool SessionCommand(int id)
         return true;
     }
     return false;
+}
+
+/* Commands that act on the active session. */
+static bool IsSessionCommand(int id)
+{
+    switch (id) {
+    case CMD_SEND_SCRIPT:
+    case CMD_RENAME_TAB:
+    case CMD_DUPLICATE_SESSION:
+    case CMD_RECONNECT:
+    case CMD_DETACH:
+    case CMD_CLOSE_TAB:
+    case CMD_CLOSE_OTHER_TABS:
+        return true;
+    }
+    return (id >= CMD_SPECIAL_KEY_FIRST && id <= CMD_SPECIAL_KEY_LAST) ||
+           (id >= CMD_PUTTY_SYSMENU_FIRST && id <= CMD_PUTTY_SYSMENU_LAST);
+}
+
+void ExecuteCommandFor(int id, int sessionId)
+{
+    if (sessionId && IsSessionCommand(id)) {
+        Session *s = FindSessionById(sessionId);
+        if (!s)
+            return;
+        if (s != ActiveSession())
+            ActivateSession(SessionIndex(s), false);
+    }
+    ExecuteCommand(id);
 }
 
 void ExecuteCommand(int id)

@@ -26,6 +26,9 @@
 HWND MainWindow;
 HFONT UiFont;
 static HWND SavedFocus;
+/* The session active when the menu bar opened: its commands are about
+ * that session, which may have gone before they arrive. */
+static int MenuSessionId;
 static int SplitterDrag;        /* 0 none, 1 tree width, 2 session-list height */
 static DWORD LastFocusCheck;
 
@@ -126,6 +129,7 @@ static void OnClose(void)
     SaveWindowPlacement();
     ConfigSave();
     KillTimer(MainWindow, MAIN_TIMER_ID);
+    ForgetClipboard();
     TerminateAllSessions();
     DestroyWindow(MainWindow);
 }
@@ -149,7 +153,10 @@ static void OnCommand(WPARAM wParam, LPARAM lParam)
     }
     if (control && control == QuickConnectBox)
         return;
-    ExecuteCommand(LOWORD(wParam));
+    if (!control && code == 0)
+        ExecuteCommandFor(LOWORD(wParam), MenuSessionId);
+    else
+        ExecuteCommand(LOWORD(wParam));
 }
 
 static void OnSessionListMenu(LPARAM lParam)
@@ -246,6 +253,22 @@ static LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(window, WM_SETCURSOR, wParam, lParam);
 }
 
+/* Back in the main window (from another program, a PuTTY box, a dialog
+ * or a message box): the keys go to the active session's PuTTY, as
+ * where the window was left may be the box that started it. */
+static void OnRestoreFocus(void)
+{
+    Session *s = ActiveSession();
+    if (s && PuttyWindowAnswers(s->PuttyWindow))
+        SetFocus(s->PuttyWindow);
+    /* a saved PuTTY window is another process's: a hung one would hang
+     * the focus change */
+    else if (SavedFocus && IsWindow(SavedFocus) && IsWindowVisible(SavedFocus) && PuttyWindowAnswers(SavedFocus))
+        SetFocus(SavedFocus);
+    else
+        FocusDefault();
+}
+
 static LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam)
 {
     if (LOWORD(wParam) == WA_INACTIVE) {
@@ -338,10 +361,23 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_ENTERMENULOOP:
         SetHotkeysActive(false);
+        if (!wParam) {
+            Session *s = ActiveSession();
+            MenuSessionId = s ? s->Id : 0;
+        }
         return 0;
     case WM_EXITMENULOOP:
         if (ModalDepth == 0 && GetForegroundWindow() == MainWindow)
             SetHotkeysActive(true);
+        /* the chosen command is posted already: this comes after it */
+        if (!wParam)
+            PostMessageW(window, WM_APP_MENU_DONE, 0, 0);
+        return 0;
+    case WM_APP_MENU_DONE:
+        MenuSessionId = 0;
+        return 0;
+    case WM_APP_COMMAND_FOR:
+        ExecuteCommandFor((int)wParam, (int)lParam);
         return 0;
     case WM_CAPTURECHANGED:
         if (TreeDragging() && (HWND)lParam != MainWindow)
@@ -353,10 +389,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
             ExecuteCommand(HotkeyActions[wParam - HOTKEY_ID_BASE].Command);
         return 0;
     case WM_APP_RESTORE_FOCUS:
-        if (SavedFocus && IsWindow(SavedFocus) && IsWindowVisible(SavedFocus))
-            SetFocus(SavedFocus);
-        else
-            FocusDefault();
+        OnRestoreFocus();
         return 0;
     case WM_APP_RECONNECT:
         if (Session *s = FindSessionById((int)wParam))

@@ -17,6 +17,8 @@ enum { MAIN_TIMER_ID = 1 };
 enum {
     WM_APP_RESTORE_FOCUS = WM_APP + 1,
     WM_APP_RECONNECT = WM_APP + 3,      /* wParam: Session.Id */
+    WM_APP_COMMAND_FOR = WM_APP + 4,    /* wParam: command, lParam: Session.Id or 0 */
+    WM_APP_MENU_DONE = WM_APP + 5,      /* after the menu bar's command, if any */
 };
 
 void CreateUiFont(void);

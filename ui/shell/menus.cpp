@@ -202,13 +202,22 @@ void ShowTabContextMenu(int x, int y)
     ReadMenuState(&st);
     MenuRow rows[TAB_MENU_MAX];
     int n = TabContextMenuRows(&st, rows);
+    Session *s = ActiveSession();
     HMENU menu = CreatePopupMenu();
-    AppendRows(menu, rows, n, ActiveSession());
+    AppendRows(menu, rows, n, s);
     UpdateMenuStates(menu);
+    TrackMenuFor(menu, TPM_RIGHTBUTTON, x, y, s ? s->Id : 0);
+}
+
+void TrackMenuFor(HMENU menu, UINT flags, int x, int y, int sessionId)
+{
     BeginModal();
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, MainWindow, NULL);
+    int command = (int)TrackPopupMenu(menu, flags | TPM_RETURNCMD, x, y, 0, MainWindow, NULL);
     EndModal();
     DestroyMenu(menu);
+    /* posted, as a menu's own command would be: the caller finishes first */
+    if (command)
+        PostMessageW(MainWindow, WM_APP_COMMAND_FOR, (WPARAM)command, (LPARAM)sessionId);
 }
 
 void ShowPuttySystemMenu(void)
@@ -219,10 +228,7 @@ void ShowPuttySystemMenu(void)
     HMENU popup = BuildPuttySystemMenu(s);
     RECT host;
     GetWindowRect(s->HostWindow, &host);
-    BeginModal();
-    TrackPopupMenu(popup, 0, host.left + ScaleForDpi(8), host.top + ScaleForDpi(8), 0, MainWindow, NULL);
-    EndModal();
-    DestroyMenu(popup);
+    TrackMenuFor(popup, 0, host.left + ScaleForDpi(8), host.top + ScaleForDpi(8), s->Id);
 }
 
 void ApplyTabPosition(void)

@@ -1,7 +1,8 @@
 /*
  * menus.h: the menu bar, the special-key popup, the tab context menu and
  * the mirror of PuTTY's system menu.  Every item sends its command id to
- * the main window; nothing here runs a command.
+ * the main window, a popup's with the session it was shown for; nothing
+ * here runs a command.
  */
 #ifndef KESTRUM_UI_SHELL_MENUS_H
 #define KESTRUM_UI_SHELL_MENUS_H
@@ -37,6 +38,9 @@ HMENU BuildPuttySystemMenu(const Session *s);
 void ShowPuttySystemMenu(void);
 /* The tab context menu at a screen point, for the active session. */
 void ShowTabContextMenu(int x, int y);
+/* Tracks a popup (then destroys it) and posts the chosen command for
+ * the session sessionId (0: none) as WM_APP_COMMAND_FOR. */
+void TrackMenuFor(HMENU menu, UINT flags, int x, int y, int sessionId);
 /* Applies the check and enable rules to the items the menu holds. */
 void UpdateMenuStates(HMENU menu);
 /* Applies Settings.TabBottom to the tab strip, keeps the menu bar as

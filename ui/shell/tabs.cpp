@@ -18,8 +18,10 @@
 
 static int StoredActiveIndex = -1;
 static WNDPROC TabPrevious;
-static int CloseButtonPressed = -1;
-static int TabDragSource = -1;
+/* A press and its release are messages apart, and the poll may remove
+ * or add sessions between them: both hold the pressed session's Id. */
+static int CloseButtonPressedId;
+static int TabDragSourceId;
 static POINT DragStart;
 static bool TabDragging;
 
@@ -185,10 +187,26 @@ void RequestCloseSession(Session *s)
 {
     if (!s)
         return;
-    if (!Settings.NoCloseConfirm && s->State == SESSION_RUNNING &&
-        ShowMessage(MainWindow, MB_YESNO | MB_ICONQUESTION, L"'%s' 세션을 닫을까요?", s->Caption) != IDYES)
-        return;
+    if (!Settings.NoCloseConfirm && s->State == SESSION_RUNNING) {
+        int id = s->Id;
+        if (ShowMessage(MainWindow, MB_YESNO | MB_ICONQUESTION, L"'%s' 세션을 닫을까요?", s->Caption) != IDYES)
+            return;
+        /* the poll goes on under the question: the session may be gone */
+        s = FindSessionById(id);
+        if (!s)
+            return;
+    }
     CloseSession(s, true);
+}
+
+static int IndexOfId(int id)
+{
+    return id ? SessionIndex(FindSessionById(id)) : -1;
+}
+
+static int IdAt(int index)
+{
+    return index >= 0 && index < SessionCount ? SessionList[index]->Id : 0;
 }
 
 static LayoutRect ItemRect(int index)
@@ -227,10 +245,11 @@ static LRESULT PaintCloseMarks(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
     HGDIOBJ old = SelectObject(dc, GlyphFont);
     SetBkMode(dc, TRANSPARENT);
     int count = (int)SendMessageW(w, TCM_GETITEMCOUNT, 0, 0);
+    int pressed = IndexOfId(CloseButtonPressedId);
     for (int i = 0; i < count; i++) {
         LayoutRect m = CloseMarkRect(ItemRect(i), ScaleForDpi(12), ScaleForDpi(5));
         RECT r = { m.Left, m.Top, m.Right, m.Bottom };
-        SetTextColor(dc, i == CloseButtonPressed ? RGB(200, 0, 0) : GetSysColor(COLOR_BTNTEXT));
+        SetTextColor(dc, i == pressed ? RGB(200, 0, 0) : GetSysColor(COLOR_BTNTEXT));
         DrawTextW(dc, L"r", 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
     SelectObject(dc, old);
@@ -240,21 +259,21 @@ static LRESULT PaintCloseMarks(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 
 static LRESULT TabButtonUp(HWND w, UINT msg, WPARAM wParam, LPARAM lParam, int x, int y)
 {
-    if (CloseButtonPressed >= 0) {
-        int released = CloseMarkAt(x, y), pressed = CloseButtonPressed;
-        CloseButtonPressed = -1;
+    if (CloseButtonPressedId) {
+        int released = CloseMarkAt(x, y), pressed = IndexOfId(CloseButtonPressedId);
+        CloseButtonPressedId = 0;
         ReleaseCapture();
         InvalidateRect(w, NULL, FALSE);
-        if (released == pressed && pressed < SessionCount)
+        if (pressed >= 0 && released == pressed)
             RequestCloseSession(SessionList[pressed]);
         return 0;
     }
     if (TabDragging) {
-        int target = TabAt(x, y), source = TabDragSource;
+        int target = TabAt(x, y), source = IndexOfId(TabDragSourceId);
         TabDragging = false;
-        TabDragSource = -1;
+        TabDragSourceId = 0;
         ReleaseCapture();
-        if (target >= 0 && source >= 0 && target != source && source < SessionCount) {
+        if (target >= 0 && source >= 0 && target != source && target < SessionCount) {
             MoveEntry((void **)SessionList, SessionCount, source, target);
             StoredActiveIndex = target;
             RebuildTabs();
@@ -262,7 +281,7 @@ static LRESULT TabButtonUp(HWND w, UINT msg, WPARAM wParam, LPARAM lParam, int x
         }
         return 0;
     }
-    TabDragSource = -1;
+    TabDragSourceId = 0;
     return CallWindowProcW(TabPrevious, w, msg, wParam, lParam);
 }
 
@@ -276,20 +295,20 @@ static LRESULT CALLBACK TabProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_LBUTTONDOWN: {
         int mark = CloseMarkAt(x, y);
-        if (mark >= 0) {
-            CloseButtonPressed = mark;
+        if (mark >= 0 && mark < SessionCount) {
+            CloseButtonPressedId = IdAt(mark);
             SetCapture(w);
             InvalidateRect(w, NULL, FALSE);
             return 0;
         }
-        TabDragSource = TabAt(x, y);
+        TabDragSourceId = IdAt(TabAt(x, y));
         DragStart.x = x;
         DragStart.y = y;
         TabDragging = false;
         break;
     }
     case WM_MOUSEMOVE:
-        if (TabDragSource >= 0 && (wParam & MK_LBUTTON)) {
+        if (TabDragSourceId && (wParam & MK_LBUTTON)) {
             if (TabDragging)
                 return 0;
             if (DragStarted(x - DragStart.x, y - DragStart.y, GetSystemMetrics(SM_CXDRAG),
@@ -319,8 +338,8 @@ static LRESULT CALLBACK TabProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_CAPTURECHANGED:
-        if (CloseButtonPressed >= 0) {
-            CloseButtonPressed = -1;
+        if (CloseButtonPressedId) {
+            CloseButtonPressedId = 0;
             InvalidateRect(w, NULL, FALSE);
         }
         TabDragging = false;

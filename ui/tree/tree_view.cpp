@@ -186,10 +186,7 @@ void ShowTreeContextMenu(int x, int y)
     if (n && (n == PuttySessionsFolder || n->IsPuttySession))
         AddMenuItem(menu, CMD_RELOAD_PUTTY_SESSIONS, L"PuTTY 세션 다시 읽기");
     UpdateMenuStates(menu);
-    BeginModal();
-    TrackPopupMenu(menu, TPM_RIGHTBUTTON, x, y, 0, MainWindow, NULL);
-    EndModal();
-    DestroyMenu(menu);
+    TrackMenuFor(menu, TPM_RIGHTBUTTON, x, y, 0);
 }
 
 /* The item under the cursor at the time of the message, and its hit flags. */
@@ -302,6 +299,14 @@ static bool HandleTreeNotify(NMHDR *header, LRESULT *result)
         *result = OnEndLabelEdit((NMTVDISPINFOW *)header);
         return true;
     case TVN_KEYDOWN: {
+        /* the tree keeps the focus while a node is dragged: Esc ends the
+         * drag, and no key may delete or move what is being dragged */
+        if (Dragging) {
+            if (((NMTVKEYDOWN *)header)->wVKey == VK_ESCAPE)
+                CancelTreeDrag();
+            *result = 1;
+            return true;
+        }
         int command = KeyCommand(((NMTVKEYDOWN *)header)->wVKey);
         if (command)
             ExecuteCommand(command);
@@ -335,10 +340,8 @@ static void SpecialKeyDropDown(NMTOOLBARW *nm)
     RECT r = {};
     SendMessageW(Toolbar, TB_GETRECT, nm->iItem, (LPARAM)&r);
     MapWindowPoints(Toolbar, NULL, (POINT *)&r, 2);
-    BeginModal();
-    TrackPopupMenu(menu, 0, r.left, r.bottom, 0, MainWindow, NULL);
-    EndModal();
-    DestroyMenu(menu);
+    Session *s = ActiveSession();
+    TrackMenuFor(menu, 0, r.left, r.bottom, s ? s->Id : 0);
 }
 
 bool HandleNotify(NMHDR *header, LRESULT *result)

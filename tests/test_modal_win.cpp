@@ -1,0 +1,298 @@
+/*
+ * A question, a dialog, a popup menu or a drag is open while the poll
+ * goes on: the session it is about ends and goes, or another starts.
+ * What the user then chooses reaches the right session or nothing, and
+ * no other PuTTY is ended.  The checked heap fails a test that writes
+ * to a freed session.
+ */
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "../config/server_tree.h"
+#include "../config/settings.h"
+#include "../core/text.h"
+#include "../sessions/key_script.h"
+#include "../sessions/session.h"
+#include "../ui/commands/commands.h"
+#include "../ui/shell/layout.h"
+#include "../ui/shell/main_window.h"
+#include "../ui/shell/menus.h"
+#include "../ui/shell/tab_rules.h"
+#include "../ui/shell/tabs.h"
+#include "../ui/shell/toolbar.h"
+#include "checked_heap.h"
+#include "main_window_util.h"
+#include "session_util.h"
+#include "stub_prompts.h"
+#include "test_util.h"
+
+namespace {
+
+const UINT CueExit = WM_APP + 1;        /* the double's cue: exit with wParam */
+
+/* What runs while a stubbed question or input box is open. */
+std::function<void()> During;
+int DuringThenYes(UINT, const wchar_t *)
+{
+    During();
+    return IDYES;
+}
+void DuringInput()
+{
+    During();
+}
+
+struct ModalPoints : ::testing::Test {
+    TempDir dir;
+
+    static void SetUpTestSuite()
+    {
+        OpenMainWindow();
+    }
+    void SetUp() override
+    {
+        ResetForSessions();
+        SetForegroundWindow(MainWindow);
+    }
+    void TearDown() override
+    {
+        while (SessionCount)
+            CloseSession(SessionList[0], true);
+        PumpKeyQueues();
+        ResetModel();
+    }
+    ServerNode *Server(const char *name)
+    {
+        ServerNode *n = NodeNew(NODE_SERVER);
+        StrAssign(&n->DisplayName, WText(name));
+        StrAssign(&n->ServerName, L"127.0.0.1");
+        StrAssign(&n->CLParams, WText("-double-log \"" + dir.path + "\\" + name + ".log\""));
+        NodeAppendChild(ServersRoot, n);
+        return n;
+    }
+    /* A session whose PuTTY window is taken in; its Id. */
+    int Running(const char *name)
+    {
+        Session *s = OpenSession(Server(name));
+        int id = s->Id;
+        EXPECT_TRUE(Until([&] { return FindSessionById(id)->State == SESSION_RUNNING; })) << name;
+        return id;
+    }
+    /* The session's PuTTY ends normally; by default its tab closes. */
+    static bool EndAndGo(int id)
+    {
+        PostMessageW(FindSessionById(id)->PuttyWindow, CueExit, 0, 0);
+        return Until([&] { return !FindSessionById(id); }, 5000);
+    }
+    /* The session is there, Running, with the same PuTTY as before. */
+    static bool Untouched(int id, DWORD processId)
+    {
+        Session *s = FindSessionById(id);
+        return s && s->State == SESSION_RUNNING && s->ProcessId == processId &&
+               WaitForSingleObject(s->Process, 0) == WAIT_TIMEOUT;
+    }
+    static DWORD Pid(int id) { return FindSessionById(id)->ProcessId; }
+    static void Activate(int id) { ActivateSession(SessionIndex(FindSessionById(id)), false); }
+};
+
+/* A popup menu of this thread: once open, `open` runs; once `ready`
+ * holds, the item at `item` (0 the first) is chosen with the keys a
+ * user would press. */
+struct MenuScript {
+    std::function<void()> open;
+    std::function<bool()> ready;
+    int item;
+    int phase, ticks;
+};
+MenuScript Script;
+
+void CALLBACK StepMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND popup = FindWindowW(L"#32768", NULL);
+    if (++Script.ticks > 200) {
+        KillTimer(NULL, timer);
+        EndMenu();
+        return;
+    }
+    if (!popup || !IsWindowVisible(popup))
+        return;
+    if (Script.phase == 0) {
+        Script.phase = 1;
+        if (Script.open)
+            Script.open();
+    }
+    if (Script.phase == 1 && (!Script.ready || Script.ready())) {
+        Script.phase = 2;
+        KillTimer(NULL, timer);
+        for (int i = 0; i <= Script.item; i++)
+            PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+    }
+}
+
+/* The tab menu of the active session, as a right click on its tab
+ * shows it, with the item chosen as the script says. */
+void TabMenu(int item, std::function<void()> open = nullptr, std::function<bool()> ready = nullptr)
+{
+    Script = MenuScript{ open, ready, item, 0, 0 };
+    UINT_PTR timer = SetTimer(NULL, 0, 60, StepMenu);
+    RECT r;
+    GetWindowRect(TabControl, &r);
+    ShowTabContextMenu(r.left + 20, r.top + 10);
+    KillTimer(NULL, timer);
+    Pump();
+}
+
+RECT TabRect(int index)
+{
+    RECT r = {};
+    SendMessageW(TabControl, TCM_GETITEMRECT, index, (LPARAM)&r);
+    return r;
+}
+
+} // namespace
+
+TEST_F(ModalPoints, CloseQuestionOutlivedByItsSession)
+{
+    int a = Running("a"), b = Running("b");
+    DWORD pidB = Pid(b);
+    Activate(a);
+    int c = 0;
+    During = [&] {
+        EXPECT_TRUE(EndAndGo(a));
+        c = OpenSession(Server("c"))->Id;       /* a reconnect or a queued open */
+    };
+    StubMessageHook = DuringThenYes;
+    ExecuteCommand(CMD_CLOSE_TAB);
+    EXPECT_EQ(U8(StubMessageText), "'a' 세션을 닫을까요?");
+    EXPECT_EQ(SessionCount, 2);
+    EXPECT_TRUE(Untouched(b, pidB));
+    ASSERT_NE(FindSessionById(c), nullptr);
+    ASSERT_TRUE(Until([&] { return FindSessionById(c)->State == SESSION_RUNNING; }));
+
+    /* and the next close closes what it asks about */
+    StubMessageHook = NULL;
+    StubMessageAnswer = IDYES;
+    Activate(b);
+    ExecuteCommand(CMD_CLOSE_TAB);
+    EXPECT_EQ(U8(StubMessageText), "'b' 세션을 닫을까요?");
+    EXPECT_EQ(FindSessionById(b), nullptr);
+    EXPECT_NE(FindSessionById(c), nullptr);
+}
+
+TEST_F(ModalPoints, InputBoxAndCloseOthersOutlivedByTheirSession)
+{
+    int a = Running("a"), b = Running("b");
+    Activate(a);
+    During = [&] { EXPECT_TRUE(EndAndGo(a)); };
+    StubInputHook = DuringInput;
+    StubInputAnswer = L"새 이름";
+    ExecuteCommand(CMD_RENAME_TAB);
+    ASSERT_EQ(SessionCount, 1);
+    EXPECT_EQ(U8(FindSessionById(b)->Caption), "b");
+
+    /* "close the others" keeps the tab it was asked for, or does nothing */
+    int c = Running("c");
+    DWORD pidB = Pid(b);
+    Activate(c);
+    During = [&] { EXPECT_TRUE(EndAndGo(c)); };
+    StubMessageHook = DuringThenYes;
+    ExecuteCommand(CMD_CLOSE_OTHER_TABS);
+    EXPECT_EQ(U8(StubMessageText), "세션 1개를 닫을까요?");
+    EXPECT_TRUE(Untouched(b, pidB));
+}
+
+TEST_F(ModalPoints, TabMenuOutlivedByItsSession)
+{
+    int a = Running("a"), b = Running("b");
+    DWORD pidB = Pid(b);
+    Activate(a);
+    HWND puttyA = FindSessionById(a)->PuttyWindow;
+    /* 다시 연결 is the third item */
+    TabMenu(2, [&] { PostMessageW(puttyA, CueExit, 0, 0); }, [&] { return !FindSessionById(a); });
+    EXPECT_EQ(Script.phase, 2);
+    ASSERT_EQ(FindSessionById(a), nullptr);
+    EXPECT_TRUE(Untouched(b, pidB));
+
+    /* the same choice on a session that stays reconnects that one */
+    Activate(b);
+    TabMenu(2);
+    EXPECT_EQ(Script.phase, 2);
+    ASSERT_NE(FindSessionById(b), nullptr);
+    EXPECT_NE(Pid(b), pidB);
+}
+
+TEST_F(ModalPoints, CloseMarkAndTabDragOutlivedByTheirSession)
+{
+    ASSERT_EQ(Settings.CloseButtonOnTabs, 1);
+    int a = Running("a"), b = Running("b"), c = Running("c");
+    DWORD pidB = Pid(b), pidC = Pid(c);
+    StubMessageAnswer = IDYES;
+
+    /* pressed on a's close mark, released on the same spot, which is
+     * b's close mark by then */
+    LayoutRect m = CloseMarkRect({ TabRect(0).left, TabRect(0).top, TabRect(0).right, TabRect(0).bottom },
+                                 ScaleForDpi(12), ScaleForDpi(5));
+    LPARAM mark = MAKELPARAM((m.Left + m.Right) / 2, (m.Top + m.Bottom) / 2);
+    SendMessageW(TabControl, WM_LBUTTONDOWN, MK_LBUTTON, mark);
+    ASSERT_TRUE(EndAndGo(a));
+    SendMessageW(TabControl, WM_LBUTTONUP, 0, mark);
+    EXPECT_EQ(StubMessageCount, 0);
+    EXPECT_TRUE(Untouched(b, pidB));
+
+    /* b dragged towards c's tab; b goes before the drop */
+    int d = Running("d");
+    RECT from = TabRect(0), to = TabRect(1);
+    SendMessageW(TabControl, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.left + 5, from.top + 5));
+    SendMessageW(TabControl, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.left + 30, from.top + 5));
+    ASSERT_TRUE(EndAndGo(b));
+    SendMessageW(TabControl, WM_LBUTTONUP, 0, MAKELPARAM(to.left + 5, to.top + 5));
+    ASSERT_EQ(SessionCount, 2);
+    EXPECT_EQ(SessionList[0]->Id, c);
+    EXPECT_EQ(SessionList[1]->Id, d);
+    EXPECT_TRUE(Untouched(c, pidC));
+}
+
+TEST(CheckedHeap, CatchesAWriteAfterFree)
+{
+    EXPECT_EQ(CheckedHeapFaults(), 0);
+    char *p = (char *)MemAlloc(40);
+    MemFree(p);
+    p[7] = 1;       /* the fault it is there to catch: the block is still held */
+    EXPECT_EQ(CheckedHeapFaults(), 1);
+    EXPECT_NE(std::string(CheckedHeapFirstFault()).find("offset 7"), std::string::npos) << CheckedHeapFirstFault();
+    EXPECT_EQ(CheckedHeapFaults(), 0);
+}
+
+/* PuTTY shows a box of its own (its host-key alert, say) while the user
+ * is still in the quick-connect box; once it is answered, what the user
+ * types goes to PuTTY, not back into the box. */
+TEST_F(ModalPoints, KeysGoToPuttyAfterItsOwnBox)
+{
+    const UINT CueConfigOpen = WM_APP + 3, CueConfigClose = WM_APP + 4;
+    int a = Running("a");
+    HWND putty = FindSessionById(a)->PuttyWindow;
+    SetForegroundWindow(MainWindow);
+    SetFocus(QuickConnectBox);
+    PostMessageW(putty, CueConfigOpen, 0, 0);
+    ASSERT_TRUE(Until([] { return GetForegroundWindow() != MainWindow; }, 3000));
+    PostMessageW(putty, CueConfigClose, 0, 0);
+    /* the main window comes back to the front, by itself or by a click */
+    if (!Until([] { return GetForegroundWindow() == MainWindow; }, 1500))
+        SetForegroundWindow(MainWindow);
+    ASSERT_TRUE(Until([&] { return GetFocus() == putty; }, 3000));
+    std::string log = dir.path + "\\a.log";
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = 'K';
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof in[0]);
+    EXPECT_TRUE(Until([&] { return ReadBytes(WText(log)).find("keydown 75 ") != std::string::npos; }, 3000))
+        << ReadBytes(WText(log));
+    EXPECT_EQ(GetWindowTextLengthW(QuickConnectBox), 0);
+}
