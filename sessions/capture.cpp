@@ -133,6 +133,14 @@ static LRESULT CALLBACK ClipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     case WM_LBUTTONDOWN:
         ActivateSession(SessionIndex(s), true);
         return 0;
+    case WM_PARENTNOTIFY:
+        /* A click into PuTTY's window, which does not take the focus by
+         * itself once embedded.  Sent from PuTTY's thread while it waits:
+         * the focus is moved afterwards. */
+        if (LOWORD(wParam) == WM_LBUTTONDOWN || LOWORD(wParam) == WM_RBUTTONDOWN ||
+            LOWORD(wParam) == WM_MBUTTONDOWN)
+            PostMessageW(MainWindow, WM_APP_FOCUS_SESSION, (WPARAM)s->Id, 0);
+        return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);
 }

@@ -85,13 +85,27 @@ Session *NewSession(void)
     return s;
 }
 
+/* Whether the keyboard focus is in one of the sessions' windows. */
+static bool FocusInASession(void)
+{
+    HWND focus = GetFocus();
+    for (int i = 0; focus && i < SessionCount; i++)
+        if (focus == SessionList[i]->PuttyWindow || IsChild(SessionList[i]->HostWindow, focus))
+            return true;
+    return false;
+}
+
 Session *OpenSession(const ServerNode *node)
 {
+    /* Keys typed in another session's PuTTY would make that one active
+     * again: the focus moves to the new session, and to its PuTTY once
+     * taken in. */
+    bool focus = FocusInASession();
     Session *s = NewSession();
     s->Node = NodeCopy(node, false);
     UpdateSessionCaption(s);
     RebuildTabs();
-    ActivateSession(SessionCount - 1, false);
+    ActivateSession(SessionCount - 1, focus);
     StartSession(s);
     return s;
 }

@@ -10,6 +10,9 @@
  * line can look at the result at once; only a hang and a crash log
  * first, as nothing can follow them.
  *
+ * -double-alert 1 shows, besides the main window, a box of its own owned
+ * by it and in front, as PuTTY's host-key alert is; WM_CLOSE answers it.
+ *
  * -double-hang ms stops pumping for ms (0: until the safety exit) as soon
  * as the main window exists, before any message was taken.
  */
@@ -316,7 +319,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
     wchar_t **argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const wchar_t *kind = L"putty", *pwfile = NULL, *exitCode = NULL;
     DWORD delay = 0, hang = 0;
-    bool hangs = false;
+    bool hangs = false, alert = false;
     for (int i = 1; argv && i + 1 < argc; i++) {
         const wchar_t *opt = argv[i], *value = argv[i + 1];
         if (!wcscmp(opt, L"-double-log"))
@@ -332,6 +335,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
             hang = wcstoul(value, NULL, 10);
         } else if (!wcscmp(opt, L"-double-stamp"))
             Stamp = !wcscmp(value, L"qpc");
+        else if (!wcscmp(opt, L"-double-alert"))
+            alert = true;
         else if (!wcscmp(opt, L"-double-title"))
             Title = value;
         else if (!wcscmp(opt, L"-pwfile"))
@@ -379,6 +384,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
         ShowWindow(ConfigWnd, ShowCmd);
     } else if (!none) {
         CreateMain();
+        if (alert) {
+            HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"DoubleOther", L"PuTTY Security Alert",
+                                       WS_POPUP | WS_CAPTION | WS_SYSMENU, 150, 150, 400, 200, MainWnd, NULL,
+                                       GetModuleHandleW(NULL), NULL);
+            ShowWindow(box, SW_SHOW);
+            SetForegroundWindow(box);
+            Logf("alert open");
+        }
     }
     if (hangs)
         Hang(hang);

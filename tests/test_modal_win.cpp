@@ -269,30 +269,132 @@ TEST(CheckedHeap, CatchesAWriteAfterFree)
     EXPECT_EQ(CheckedHeapFaults(), 0);
 }
 
-/* PuTTY shows a box of its own (its host-key alert, say) while the user
- * is still in the quick-connect box; once it is answered, what the user
- * types goes to PuTTY, not back into the box. */
+/* PuTTY shows a box of its own (its host-key alert) while the user is
+ * still in the quick-connect box where the target was typed; once it is
+ * answered, what the user types goes to PuTTY, not back into the box. */
 TEST_F(ModalPoints, KeysGoToPuttyAfterItsOwnBox)
 {
-    const UINT CueConfigOpen = WM_APP + 3, CueConfigClose = WM_APP + 4;
-    int a = Running("a");
-    HWND putty = FindSessionById(a)->PuttyWindow;
     SetForegroundWindow(MainWindow);
     SetFocus(QuickConnectBox);
-    PostMessageW(putty, CueConfigOpen, 0, 0);
-    ASSERT_TRUE(Until([] { return GetForegroundWindow() != MainWindow; }, 3000));
-    PostMessageW(putty, CueConfigClose, 0, 0);
+    ServerNode *n = Server("a");
+    StrAssign(&n->CLParams, WText(U8(n->CLParams) + " -double-alert 1"));
+    int id = OpenSession(n)->Id;
+    HWND alert = NULL;
+    ASSERT_TRUE(Until([&] {
+        alert = FindWindowW(NULL, L"PuTTY Security Alert");
+        return alert && GetForegroundWindow() == alert;
+    }, 5000));
+    ASSERT_TRUE(Until([&] { return FindSessionById(id)->State == SESSION_RUNNING; }));
+    HWND putty = FindSessionById(id)->PuttyWindow;
+    PostMessageW(alert, WM_CLOSE, 0, 0);
     /* the main window comes back to the front, by itself or by a click */
     if (!Until([] { return GetForegroundWindow() == MainWindow; }, 1500))
         SetForegroundWindow(MainWindow);
-    ASSERT_TRUE(Until([&] { return GetFocus() == putty; }, 3000));
-    std::string log = dir.path + "\\a.log";
+    ASSERT_TRUE(Until([&] { return GetFocus() == putty; }, 3000)) << GetFocus() << " " << QuickConnectBox;
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_KEYBOARD;
     in[0].ki.wVk = in[1].ki.wVk = 'K';
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, in, sizeof in[0]);
+    std::string log = dir.path + "\\a.log";
     EXPECT_TRUE(Until([&] { return ReadBytes(WText(log)).find("keydown 75 ") != std::string::npos; }, 3000))
         << ReadBytes(WText(log));
     EXPECT_EQ(GetWindowTextLengthW(QuickConnectBox), 0);
+}
+
+/* OK on the message box, as the user would click it. */
+static void CALLBACK AnswerBox(HWND w, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(w, id);
+    if (HWND box = FindWindowW(L"#32770", L"Kestrum"))
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+/* Where the next typed key goes after each way of moving between
+ * sessions: always the active session's PuTTY. */
+TEST_F(ModalPoints, KeysFollowTheActiveSession)
+{
+    int a = Running("a"), b = Running("b");
+    SetForegroundWindow(MainWindow);
+    auto typedReaches = [&](const char *name) {
+        std::string log = dir.path + "\\" + name + ".log";
+        auto count = [&] {
+            std::string text = ReadBytes(WText(log));
+            size_t n = 0;
+            for (size_t at = text.find("keydown 75 "); at != std::string::npos; at = text.find("keydown 75 ", at + 1))
+                n++;
+            return n;
+        };
+        size_t before = count();
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = 'K';
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof in[0]);
+        return Until([&] { return count() > before; }, 3000);
+    };
+    auto click = [](POINT pt) {
+        INPUT in[3] = {};
+        for (INPUT &i : in) {
+            i.type = INPUT_MOUSE;
+            i.mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+            i.mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+            i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        }
+        in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+        in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+        SendInput(3, in, sizeof in[0]);
+        Until([] { return false; }, 300);
+    };
+
+    /* a click on a tab */
+    RECT tab = TabRect(0);
+    POINT onTab = { (tab.left + tab.right) / 2 - 10, (tab.top + tab.bottom) / 2 };
+    ClientToScreen(TabControl, &onTab);
+    click(onTab);
+    EXPECT_EQ(ActiveSession()->Id, a);
+    EXPECT_TRUE(typedReaches("a")) << "after a click on a tab";
+
+    /* the next and previous commands */
+    ExecuteCommand(CMD_NEXT_TAB);
+    EXPECT_TRUE(typedReaches("b")) << "after the next-tab command";
+    ExecuteCommand(CMD_PREV_TAB);
+    EXPECT_TRUE(typedReaches("a")) << "after the previous-tab command";
+
+    /* a message box closed */
+    SetTimer(MainWindow, 77, 300, AnswerBox);
+    MessageBoxW(MainWindow, L"?", L"Kestrum", MB_OK);
+    EXPECT_TRUE(typedReaches("a")) << "after a message box";
+
+    /* away to another program's window and back */
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, NULL, NULL,
+                                 GetModuleHandleW(NULL), NULL);
+    SetForegroundWindow(other);
+    Until([] { return false; }, 200);
+    SetForegroundWindow(MainWindow);
+    DestroyWindow(other);
+    EXPECT_TRUE(Until([] { return GetForegroundWindow() == MainWindow; }, 2000));
+    EXPECT_TRUE(typedReaches("a")) << "after switching back";
+
+    /* a click into a tiled session that is not active */
+    SetViewMode(1);
+    Until([] { return false; }, 300);
+    RECT clip;
+    GetWindowRect(FindSessionById(b)->ClipWindow, &clip);
+    click(POINT{ (clip.left + clip.right) / 2, (clip.top + clip.bottom) / 2 });
+    EXPECT_TRUE(Until([&] { return ActiveSession()->Id == b; }, 2000));
+    EXPECT_TRUE(typedReaches("b")) << "after a click into a tiled session";
+    SetViewMode(0);
+
+    /* the active tab closed, and the active session ending */
+    int c = Running("c");
+    ASSERT_EQ(ActiveSession()->Id, c);
+    StubMessageAnswer = IDYES;
+    ExecuteCommand(CMD_CLOSE_TAB);
+    EXPECT_TRUE(typedReaches(ActiveSession()->Id == a ? "a" : "b")) << "after closing the active tab";
+    int next = ActiveSession()->Id == a ? b : a;
+    ActivateSession(SessionIndex(FindSessionById(next)), true);
+    int ending = ActiveSession()->Id;
+    ASSERT_TRUE(EndAndGo(ending));
+    EXPECT_TRUE(typedReaches(ending == a ? "b" : "a")) << "after the active session ended";
 }

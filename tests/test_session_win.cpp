@@ -427,6 +427,8 @@ TEST_F(Sessions, TabStripAfterTheLastTabWent)
     SetForegroundWindow(MainWindow);
     Session *a = Open(Server()), *b = Open(Server()), *c = Open(Server());
     ASSERT_TRUE(Until([&] { return Running(a) && Running(b) && Running(c); }));
+    ActivateSession(0, true);       /* the user works in the first tab meanwhile */
+    Until([] { return false; }, 300);
     int id = c->Id;
     PostMessageW(c->PuttyWindow, CUE_EXIT, 0, 0);
     ASSERT_TRUE(Until([&] { return !FindSessionById(id); }, 5000));

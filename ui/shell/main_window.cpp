@@ -391,6 +391,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_APP_RESTORE_FOCUS:
         OnRestoreFocus();
         return 0;
+    case WM_APP_FOCUS_SESSION:
+        if (Session *s = FindSessionById((int)wParam))
+            ActivateSession(SessionIndex(s), true);
+        return 0;
     case WM_APP_RECONNECT:
         if (Session *s = FindSessionById((int)wParam))
             ReconnectSession(s);
