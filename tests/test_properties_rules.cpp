@@ -394,6 +394,15 @@ TEST_F(PropertiesRules, UnchangedPasswordKeepsItsProtectedForm)
     EXPECT_EQ(node->SealedPassword, nullptr);
     EXPECT_EQ(U8(NodePassword(node)), "new");
 
+    /* a shorter new password, the start of the old one: compared whole */
+    b.password = "ne";
+    ASSERT_EQ(Ok(b), PROPS_VALID);
+    EXPECT_EQ(U8(NodePassword(node)), "ne");
+    NodeSetPassword(node, L"a much longer old password");
+    b.password = "a";
+    ASSERT_EQ(Ok(b), PROPS_VALID);
+    EXPECT_EQ(U8(NodePassword(node)), "a");
+
     b.password = "";
     ASSERT_EQ(Ok(b), PROPS_VALID);
     EXPECT_EQ(NodePassword(node), nullptr);
