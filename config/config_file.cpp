@@ -95,6 +95,7 @@ static void ApplySettings(const XmlElement *s)
         *SettingInts[i].Field = XmlChildInt(s, SettingInts[i].Name, *SettingInts[i].Field);
     if (Settings.PasswordMode < 1 || Settings.PasswordMode > 4)
         Settings.PasswordMode = 1;
+    Settings.PasswordDelay = SaneDelay(Settings.PasswordDelay);
     const XmlElement *layout = XmlChild(s, L"Layout");
     if (layout)
         ApplyLayout(layout);

@@ -151,6 +151,12 @@ TEST_F(ConfigFile, SettingValueRules)
     EXPECT_EQ(Settings.TreeWidth, 230);
     EXPECT_FALSE(Settings.WindowValid);
 
+    /* the password delay between 0 and nine digits */
+    for (const char *delay : { "-5", "2147483647", "99999999999", "999999999" }) {
+        ASSERT_TRUE(Load(Doc(std::string("<PasswordDelay>") + delay + "</PasswordDelay>")));
+        EXPECT_EQ(Settings.PasswordDelay, delay[0] == '-' ? 0 : 999999999) << delay;
+    }
+
     std::string longPath(400, 'p');
     ASSERT_TRUE(Load(Doc("<PuttyPath>C:\\" + longPath + "</PuttyPath>")));
     EXPECT_EQ(StrLen(Settings.PuttyPath), 259);

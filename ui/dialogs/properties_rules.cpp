@@ -86,8 +86,8 @@ void ReadValuesIntoNode(const PropertiesValues *v, ServerNode *node)
     StrAssign(&node->CLParams, v->CLParams);
     StrAssign(&node->Script, v->Script);
     node->Port = v->Port;
-    node->PasswordDelay = v->PasswordDelay;
-    node->ScriptDelay = v->ScriptDelay;
+    node->PasswordDelay = SaneDelay(v->PasswordDelay);
+    node->ScriptDelay = SaneDelay(v->ScriptDelay);
     node->PuttyConType = v->Protocol >= 0 ? v->Protocol : CON_SSH;
     node->PasswordMode = v->PasswordMode >= 0 ? v->PasswordMode : PWMODE_DEFAULT;
     node->CustomCmd = v->CustomCmd ? 1 : 0;
