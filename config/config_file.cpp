@@ -207,8 +207,8 @@ bool ConfigLoad(void)
     FileBytesClose(&file);
     if (r == CONFIG_NOT_KESTRUM) {
         wchar_t broken[KPATH];
-        PathWithSuffix(broken, ConfigFilePath, L".broken");
-        PlatFileCopy(ConfigFilePath, broken);
+        if (PathWithSuffix(broken, ConfigFilePath, L".broken"))
+            PlatFileCopy(ConfigFilePath, broken);
         return false;
     }
     return true;
@@ -336,8 +336,8 @@ bool ConfigSave(void)
 {
     if (!BackupMade && FileExists(ConfigFilePath)) {
         wchar_t bak[KPATH];
-        PathWithSuffix(bak, ConfigFilePath, L".bak");
-        PlatFileCopy(ConfigFilePath, bak);
+        if (PathWithSuffix(bak, ConfigFilePath, L".bak"))
+            PlatFileCopy(ConfigFilePath, bak);
         BackupMade = true;
     }
     SaveOutput out = {};

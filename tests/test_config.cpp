@@ -352,6 +352,43 @@ TEST_F(ConfigFile, NoBackupWithoutFile)
     EXPECT_FALSE(PathExists(dir.File("kestrum.xml.bak")));
 }
 
+TEST_F(ConfigFile, CopiesOnlyUnderTheirWholeNames)
+{
+    /* A ".bak" or ".broken" cut to fit the path limit would name another
+     * file, at 259 characters the file itself. */
+    for (int len : { 252, 253, 255, 256, 258, 259 }) {
+        std::string path = dir.path + "\\" + std::string((size_t)len - dir.path.size() - 1, 'k');
+        StrCopyTo(ConfigFilePath, KPATH, WText(path));
+        ASSERT_EQ(StrLen(ConfigFilePath), len);
+        for (const char *suffix : { ".broken", ".bak" }) {
+            bool broken = std::string(suffix) == ".broken";
+            std::string whole = path + suffix, cut = whole.substr(0, KPATH - 1);
+            if (broken) {
+                EXPECT_FALSE(Load("no element here")) << len;
+            } else {
+                ASSERT_TRUE(WriteBytes(ConfigFilePath, "original"));
+                BackupMade = false;
+                EXPECT_EQ(ConfigSave(), len < 256) << len;
+            }
+            bool fits = whole.size() < KPATH;
+            EXPECT_EQ(PathExists(WText(whole)), fits) << len << suffix;
+            /* Windows reads a name with a trailing dot as without it */
+            std::string named = cut;
+            while (named.back() == '.')
+                named.pop_back();
+            if (!fits && named != path)
+                EXPECT_FALSE(PathExists(WText(cut))) << len << suffix;
+            if (broken)
+                EXPECT_EQ(ReadBytes(ConfigFilePath), "no element here") << len;
+            else if (len >= 256)
+                EXPECT_EQ(ReadBytes(ConfigFilePath), "original") << len;
+            RemovePath(WText(whole));
+            RemovePath(WText(cut));
+        }
+        RemovePath(ConfigFilePath);
+    }
+}
+
 /* Open sessions handed to the writer by the tests. */
 static OpenSessionRecord TestSessions[4];
 static int TestSessionCount;
