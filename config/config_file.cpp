@@ -95,6 +95,7 @@ static void ApplySettings(const XmlElement *s)
         *SettingInts[i].Field = XmlChildInt(s, SettingInts[i].Name, *SettingInts[i].Field);
     if (Settings.PasswordMode < 1 || Settings.PasswordMode > 4)
         Settings.PasswordMode = 1;
+    Settings.PasswordDelay = SaneDelay(Settings.PasswordDelay);
     const XmlElement *layout = XmlChild(s, L"Layout");
     if (layout)
         ApplyLayout(layout);
@@ -206,8 +207,8 @@ bool ConfigLoad(void)
     FileBytesClose(&file);
     if (r == CONFIG_NOT_KESTRUM) {
         wchar_t broken[KPATH];
-        PathWithSuffix(broken, ConfigFilePath, L".broken");
-        PlatFileCopy(ConfigFilePath, broken);
+        if (PathWithSuffix(broken, ConfigFilePath, L".broken"))
+            PlatFileCopy(ConfigFilePath, broken);
         return false;
     }
     return true;
@@ -335,8 +336,8 @@ bool ConfigSave(void)
 {
     if (!BackupMade && FileExists(ConfigFilePath)) {
         wchar_t bak[KPATH];
-        PathWithSuffix(bak, ConfigFilePath, L".bak");
-        PlatFileCopy(ConfigFilePath, bak);
+        if (PathWithSuffix(bak, ConfigFilePath, L".bak"))
+            PlatFileCopy(ConfigFilePath, bak);
         BackupMade = true;
     }
     SaveOutput out = {};

@@ -294,6 +294,11 @@ static int FieldInt(const XmlElement *field, int def)
     return StrIsEmpty(t) ? def : ParseInt(t);
 }
 
+int SaneDelay(int ms)
+{
+    return ms < 0 ? 0 : ms > DELAY_MAX ? (int)DELAY_MAX : ms;
+}
+
 static ServerNode *ReadServer(const XmlElement *e, bool import)
 {
     const XmlElement *f[F_COUNT];
@@ -308,8 +313,8 @@ static ServerNode *ReadServer(const XmlElement *e, bool import)
     if (n->PuttyConType < 0 || n->PuttyConType >= CON_COUNT)
         n->PuttyConType = CON_FROM_SESSION;
     n->Port = FieldInt(f[F_PORT], 0);
-    n->PasswordDelay = FieldInt(f[F_PASSWORD_DELAY], 0);
-    n->ScriptDelay = FieldInt(f[F_SCRIPT_DELAY], 0);
+    n->PasswordDelay = SaneDelay(FieldInt(f[F_PASSWORD_DELAY], 0));
+    n->ScriptDelay = SaneDelay(FieldInt(f[F_SCRIPT_DELAY], 0));
     n->PasswordMode = FieldInt(f[F_PASSWORD_MODE], 0);
     if (n->PasswordMode < 0 || n->PasswordMode >= PWMODE_COUNT)
         n->PasswordMode = PWMODE_DEFAULT;

@@ -54,6 +54,12 @@ struct ServerNode {
     bool SealedUnopenable;
 };
 
+/* The longest password or script delay, in milliseconds: what the nine
+ * digits of the dialogs' boxes hold; a sum of two still fits an int. */
+enum { DELAY_MAX = 999999999 };
+/* A delay from the file or a box, put between 0 and DELAY_MAX. */
+int SaneDelay(int ms);
+
 /* Labels for the combo boxes, indexed by code. */
 extern const wchar_t *const PuttyConTypeNames[CON_COUNT];
 extern const wchar_t *const PasswordModeNames[PWMODE_COUNT];

@@ -30,11 +30,16 @@ void PathJoin(wchar_t *out, int size, const wchar_t *dir, const wchar_t *name)
     StrCopyTo(out + n, size - n, name);
 }
 
-void PathWithSuffix(wchar_t *out, const wchar_t *path, const wchar_t *suffix)
+bool PathWithSuffix(wchar_t *out, const wchar_t *path, const wchar_t *suffix)
 {
+    int n = StrLen(path);
+    if (n + StrLen(suffix) >= KPATH) {
+        out[0] = 0;
+        return false;
+    }
     StrCopyTo(out, KPATH, path);
-    int n = StrLen(out);
     StrCopyTo(out + n, KPATH - n, suffix);
+    return true;
 }
 
 bool FileExists(const wchar_t *path)
@@ -103,10 +108,9 @@ bool AtomicFileOpen(AtomicFile *f, const wchar_t *path)
 {
     f->File = NULL;
     f->Good = false;
-    if (StrLen(path) >= 256)
+    if (!PathWithSuffix(f->Tmp, path, L".tmp"))
         return false;
     StrCopyTo(f->Path, KPATH, path);
-    PathWithSuffix(f->Tmp, path, L".tmp");
     f->File = PlatFileCreate(f->Tmp);
     f->Good = f->File != NULL;
     return f->Good;

@@ -16,8 +16,10 @@ enum { KPATH = 260, READ_LIMIT = 67108864 };
 void PathDirectory(const wchar_t *path, wchar_t *out, int size);
 /* dir + "\" (when needed) + name, cut to size. */
 void PathJoin(wchar_t *out, int size, const wchar_t *dir, const wchar_t *name);
-/* path + suffix (".tmp", ".bak", ".broken") into a KPATH buffer. */
-void PathWithSuffix(wchar_t *out, const wchar_t *path, const wchar_t *suffix);
+/* path + suffix (".tmp", ".bak", ".broken") into a KPATH buffer; false,
+ * and out empty, when the whole name does not fit: a shortened one would
+ * name another file, or the path itself. */
+bool PathWithSuffix(wchar_t *out, const wchar_t *path, const wchar_t *suffix);
 /* True for an existing path that is not a directory. */
 bool FileExists(const wchar_t *path);
 

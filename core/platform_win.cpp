@@ -41,9 +41,10 @@ wchar_t PlatCharLower(wchar_t c)
 
 bool PlatEqualInvariantNoCase(const wchar_t *a, int aLen, const wchar_t *b, int bLen)
 {
-    /* LOCALE_INVARIANT is MAKELCID(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), SORT_DEFAULT). */
-    return CompareStringW(MAKELCID(MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), SORT_DEFAULT),
-                          NORM_IGNORECASE, a, aLen, b, bLen) == CSTR_EQUAL;
+    /* The invariant locale (0x7F, known since XP): under the user's
+     * locale (LCID 0 means that one) a Turkish or Azeri "i" does not
+     * match "I", and {wait}, {right} or {ins} would be typed as text. */
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a, aLen, b, bLen) == CSTR_EQUAL;
 }
 
 int PlatFormatV(wchar_t *out, const wchar_t *format, va_list args)

@@ -700,7 +700,9 @@ XmlElement *XmlParseDocument(const wchar_t *text)
 
 void XmlFree(XmlElement *root)
 {
-    if (!root)
+    /* Only a root stands first in its document; any other element lives
+     * in the document's blocks and goes with it. */
+    if (!root || root->Parent)
         return;
     XmlDocument *d = (XmlDocument *)root;
     /* Texts, values and joined pieces may hold passwords.  Only the used

@@ -51,7 +51,9 @@ XmlElement *XmlParseOwnedTextTaking(wchar_t *text, int units, XmlTakeElement tak
  * XmlFree.  Reads as the text converted to UTF-16 would, without that
  * copy of it. */
 XmlElement *XmlParseUtf8Taking(const char *bytes, XmlTakeElement take, void *context);
-/* Frees the whole document of a root from the parse functions. */
+/* Frees the whole document of a root from the parse functions.  Any
+ * other element of a document (one with a parent) is left alone: it is
+ * freed with its document. */
 void XmlFree(XmlElement *root);
 XmlElement *XmlChild(const XmlElement *e, const wchar_t *name);
 /* For each of count names (printable ASCII, and distinct without regard

@@ -398,7 +398,7 @@ static void PollSession(Session *s, DWORD now)
         PollRunning(s, ended, now);
         break;
     case SESSION_RECONNECT_WAIT:
-        if ((int)(now - s->StateSince) >= Settings.ReconnectDelay * 1000)
+        if (ReconnectDue(Settings.ReconnectDelay, now - s->StateSince))
             StartSession(s);
         else
             InvalidateRect(s->HostWindow, NULL, FALSE);     /* the count-down */

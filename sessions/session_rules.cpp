@@ -40,6 +40,12 @@ void ComposeCaption(wchar_t *out, int cap, int tabCaption, const wchar_t *window
     StrCopyTo(out, cap < 256 ? cap : 256, pick);
 }
 
+bool ReconnectDue(int delaySeconds, uint32_t elapsedMs)
+{
+    /* In milliseconds a nine-digit delay no longer fits 32 bits. */
+    return delaySeconds <= 0 || (uint64_t)elapsedMs >= (uint64_t)delaySeconds * 1000u;
+}
+
 int ReconnectSecondsLeft(int delaySeconds, uint32_t elapsedMs)
 {
     /* A huge elapsed time (a clock far ahead) must not wrap to a count. */

@@ -33,6 +33,9 @@ EndAction DisconnectAction(bool hasNode);
 void ComposeCaption(wchar_t *out, int cap, int tabCaption, const wchar_t *windowTitle,
                     const ServerNode *node);
 
+/* Whether the reconnect delay has passed after elapsedMs: any delay the
+ * file or the settings dialog holds, a negative one counting as none. */
+bool ReconnectDue(int delaySeconds, uint32_t elapsedMs);
 /* Whole seconds left of the reconnect delay; 0 when none are left. */
 int ReconnectSecondsLeft(int delaySeconds, uint32_t elapsedMs);
 

@@ -7,7 +7,8 @@ set(FAULT_WRAPPED
     _Z13PlatFileWriteP11PlatFileRecPKvjPj
     _Z13PlatFileFlushP11PlatFileRec
     _Z15PlatFileReplacePKwS0_
-    _Z12PlatFileCopyPKwS0_)
+    _Z12PlatFileCopyPKwS0_
+    _Z11PlatProtectPKvjPPhPj)
 add_executable(fault_tests faulty_platform.cpp test_save_faults.cpp test_util.cpp)
 foreach(symbol ${FAULT_WRAPPED})
     target_link_options(fault_tests PRIVATE -Wl,--wrap=${symbol})

@@ -20,6 +20,8 @@ WRAPPED(bool, Write, _Z13PlatFileWriteP11PlatFileRecPKvjPj,
 WRAPPED(bool, Flush, _Z13PlatFileFlushP11PlatFileRec, (PlatFile f))
 WRAPPED(bool, Replace, _Z15PlatFileReplacePKwS0_, (const wchar_t *from, const wchar_t *to))
 WRAPPED(bool, Copy, _Z12PlatFileCopyPKwS0_, (const wchar_t *from, const wchar_t *to))
+WRAPPED(bool, Protect, _Z11PlatProtectPKvjPPhPj,
+        (const void *data, uint32_t bytes, uint8_t **out, uint32_t *outBytes))
 
 static int Calls[FAULT_STEP_COUNT];
 static FaultStep ArmedStep;
@@ -52,7 +54,8 @@ static bool Fails(FaultStep counted, FaultStep armed, FaultStep alsoArmed)
     if (Copying)
         return false;
     Calls[counted]++;
-    return ArmedCall > 0 && (ArmedStep == armed || ArmedStep == alsoArmed) && Calls[counted] == ArmedCall;
+    return ArmedCall != 0 && (ArmedStep == armed || ArmedStep == alsoArmed) &&
+           (ArmedCall < 0 || Calls[counted] == ArmedCall);
 }
 
 static bool Fails(FaultStep step)
@@ -98,4 +101,10 @@ extern "C" bool __wrap__Z12PlatFileCopyPKwS0_(const wchar_t *from, const wchar_t
     if (f)
         PlatFileClose(f);
     return false;
+}
+
+extern "C" bool __wrap__Z11PlatProtectPKvjPPhPj(const void *data, uint32_t bytes, uint8_t **out,
+                                                uint32_t *outBytes)
+{
+    return !Fails(FAULT_PROTECT) && RealProtect(data, bytes, out, outBytes);
 }

@@ -19,6 +19,8 @@ const wchar_t *StubInputAnswer;
 void (*StubInputHook)(void);
 wchar_t StubInputInitial[300];
 const wchar_t *StubChosenFile;
+wchar_t StubChooserFilter[512];
+wchar_t StubChooserExtension[16];
 int StubPropertiesMode = -1;
 bool StubPropertiesAnswer;
 void (*StubPropertiesEdit)(ServerNode *node);
@@ -56,8 +58,18 @@ int ShowMessage(HWND, UINT flags, const wchar_t *format, ...)
     return StubMessageHook ? StubMessageHook(flags, StubMessageText) : StubMessageAnswer;
 }
 
-bool ChooseFile(HWND, bool, const wchar_t *, const wchar_t *, wchar_t *path, int size)
+bool ChooseFile(HWND, bool, const wchar_t *filter, const wchar_t *defaultExt, wchar_t *path, int size)
 {
+    /* the filter is a list of zero-terminated texts ending in an empty one */
+    int n = 0;
+    for (const wchar_t *f = filter; f && *f && n < 500; f += StrLen(f) + 1) {
+        if (n)
+            StubChooserFilter[n++] = '|';
+        StrCopyTo(StubChooserFilter + n, 512 - n, f);
+        n = StrLen(StubChooserFilter);
+    }
+    StubChooserFilter[n] = 0;
+    StrCopyTo(StubChooserExtension, 16, defaultExt ? defaultExt : L"");
     if (!StubChosenFile)
         return false;
     StrCopyTo(path, size, StubChosenFile);

@@ -24,6 +24,10 @@ extern void (*StubInputHook)(void);
 extern wchar_t StubInputInitial[300];
 /* ChooseFile chooses this path, or is cancelled when it is null. */
 extern const wchar_t *StubChosenFile;
+/* What the last ChooseFile offered: its filter's descriptions and
+ * patterns in order, "|" between them, and its default extension. */
+extern wchar_t StubChooserFilter[512];
+extern wchar_t StubChooserExtension[16];
 /* The server properties dialog: the mode it was opened in, the answer,
  * and what it changes in the node on OK. */
 extern int StubPropertiesMode;

@@ -513,6 +513,15 @@ TEST_F(Commands, ViewTogglesWriteNothingUntilTheNextSave)
     ExecuteCommand(CMD_FIND_NEXT);
     EXPECT_EQ(SelectedNode(), www1);
 
+    /* the PuTTY chooser offers executables; cancelled, it changes nothing */
+    StubChooserFilter[0] = 0;
+    std::string putty = U8(Settings.PuttyPath);
+    ExecuteCommand(CMD_PUTTY_LOCATION);
+    EXPECT_EQ(U8(StubChooserFilter), "PuTTY / KiTTY (*.exe)|*.exe");
+    EXPECT_EQ(U8(StubChooserExtension), "exe");
+    EXPECT_EQ(U8(Settings.PuttyPath), putty);
+    EXPECT_FALSE(PathExists(ConfigFilePath));
+
     ExecuteCommand(CMD_ABOUT);
     EXPECT_NE(Message().find("Kestrum 1.0.0\n"), std::string::npos);
     EXPECT_NE(Message().find(U8(ConfigFilePath)), std::string::npos);

@@ -151,6 +151,12 @@ TEST_F(ConfigFile, SettingValueRules)
     EXPECT_EQ(Settings.TreeWidth, 230);
     EXPECT_FALSE(Settings.WindowValid);
 
+    /* the password delay between 0 and nine digits */
+    for (const char *delay : { "-5", "2147483647", "99999999999", "999999999" }) {
+        ASSERT_TRUE(Load(Doc(std::string("<PasswordDelay>") + delay + "</PasswordDelay>")));
+        EXPECT_EQ(Settings.PasswordDelay, delay[0] == '-' ? 0 : 999999999) << delay;
+    }
+
     std::string longPath(400, 'p');
     ASSERT_TRUE(Load(Doc("<PuttyPath>C:\\" + longPath + "</PuttyPath>")));
     EXPECT_EQ(StrLen(Settings.PuttyPath), 259);
@@ -344,6 +350,43 @@ TEST_F(ConfigFile, NoBackupWithoutFile)
     ASSERT_TRUE(ConfigSave());
     EXPECT_FALSE(BackupMade);
     EXPECT_FALSE(PathExists(dir.File("kestrum.xml.bak")));
+}
+
+TEST_F(ConfigFile, CopiesOnlyUnderTheirWholeNames)
+{
+    /* A ".bak" or ".broken" cut to fit the path limit would name another
+     * file, at 259 characters the file itself. */
+    for (int len : { 252, 253, 255, 256, 258, 259 }) {
+        std::string path = dir.path + "\\" + std::string((size_t)len - dir.path.size() - 1, 'k');
+        StrCopyTo(ConfigFilePath, KPATH, WText(path));
+        ASSERT_EQ(StrLen(ConfigFilePath), len);
+        for (const char *suffix : { ".broken", ".bak" }) {
+            bool broken = std::string(suffix) == ".broken";
+            std::string whole = path + suffix, cut = whole.substr(0, KPATH - 1);
+            if (broken) {
+                EXPECT_FALSE(Load("no element here")) << len;
+            } else {
+                ASSERT_TRUE(WriteBytes(ConfigFilePath, "original"));
+                BackupMade = false;
+                EXPECT_EQ(ConfigSave(), len < 256) << len;
+            }
+            bool fits = whole.size() < KPATH;
+            EXPECT_EQ(PathExists(WText(whole)), fits) << len << suffix;
+            /* Windows reads a name with a trailing dot as without it */
+            std::string named = cut;
+            while (named.back() == '.')
+                named.pop_back();
+            if (!fits && named != path)
+                EXPECT_FALSE(PathExists(WText(cut))) << len << suffix;
+            if (broken)
+                EXPECT_EQ(ReadBytes(ConfigFilePath), "no element here") << len;
+            else if (len >= 256)
+                EXPECT_EQ(ReadBytes(ConfigFilePath), "original") << len;
+            RemovePath(WText(whole));
+            RemovePath(WText(cut));
+        }
+        RemovePath(ConfigFilePath);
+    }
 }
 
 /* Open sessions handed to the writer by the tests. */

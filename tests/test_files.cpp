@@ -3,6 +3,8 @@
  */
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -30,6 +32,19 @@ TEST(Paths, DirectoryAndJoin)
     EXPECT_EQ(U8(out), "");
     PathJoin(out, 8, L"D:\\long", L"name.xml");
     EXPECT_EQ(U8(out), "D:\\long");
+}
+
+TEST(Paths, SuffixOnlyWhenItFitsWhole)
+{
+    wchar_t out[KPATH];
+    for (int len = 250; len <= 260; len++) {
+        std::string path = "C:\\" + std::string((size_t)len - 3, 'p');
+        for (const char *suffix : { ".tmp", ".bak", ".broken" }) {
+            bool fits = len + (int)strlen(suffix) <= KPATH - 1;
+            EXPECT_EQ(PathWithSuffix(out, WText(path), WText(suffix)), fits) << len << suffix;
+            EXPECT_EQ(U8(out), fits ? path + suffix : "") << len << suffix;
+        }
+    }
 }
 
 TEST(Files, ExistsIsFalseForDirectories)

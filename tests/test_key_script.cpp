@@ -7,6 +7,7 @@
 
 #include <ctype.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <map>
 #include <string>
@@ -216,6 +217,74 @@ TEST_F(KeyScript, SpecialKeysInAnyCase)
             EXPECT_EQ(q->Events[0].Value, r.Char ? r.Char : r.VirtualKey) << n;
         }
     }
+}
+
+#ifdef _WIN32
+/* The locales the text comparison asks for, seen by a stand-in put into
+ * this program's import table in place of CompareStringW. */
+static std::vector<LCID> ComparedLocales;
+static decltype(&CompareStringW) RealCompare;
+
+static int WINAPI RecordingCompare(LCID locale, DWORD flags, LPCWSTR a, int aLen, LPCWSTR b, int bLen)
+{
+    ComparedLocales.push_back(locale);
+    return RealCompare(locale, flags, a, aLen, b, bLen);
+}
+
+/* The import table slot of a function of kernel32, or null. */
+static FARPROC *KernelImportSlot(const char *name)
+{
+    BYTE *base = (BYTE *)GetModuleHandleW(NULL);
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (IMAGE_IMPORT_DESCRIPTOR *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + dir.VirtualAddress); d->Name; d++) {
+        if (lstrcmpiA((const char *)(base + d->Name), "kernel32.dll") != 0)
+            continue;
+        IMAGE_THUNK_DATA *names = (IMAGE_THUNK_DATA *)(base + d->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slots = (IMAGE_THUNK_DATA *)(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; names++, slots++)
+            if (!IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) &&
+                strcmp((const char *)((IMAGE_IMPORT_BY_NAME *)(base + names->u1.AddressOfData))->Name, name) == 0)
+                return (FARPROC *)&slots->u1.Function;
+    }
+    return NULL;
+}
+
+static void SetImportSlot(FARPROC *slot, FARPROC function)
+{
+    DWORD old;
+    VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old);
+    *slot = function;
+    VirtualProtect(slot, sizeof *slot, old, &old);
+}
+#endif
+
+/* Script words are English in every locale: under a Turkish one a
+ * linguistic "i" is no "I", and {wait 500}, {right} and {ins} were typed
+ * as text. */
+TEST_F(KeyScript, WordsMatchUnderATurkishLocale)
+{
+#ifdef _WIN32
+    FARPROC *slot = KernelImportSlot("CompareStringW");
+    ASSERT_NE(slot, nullptr);
+    RealCompare = (decltype(&CompareStringW))*slot;
+    SetImportSlot(slot, (FARPROC)RecordingCompare);
+    ComparedLocales.clear();
+    LCID before = GetThreadLocale();
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_TURKISH_TURKEY), SORT_DEFAULT));
+#endif
+    std::string parsed = Parse("{WAIT 500}{wait 500}{Wait 500}{RIGHT}{right}{INS}{ins}{Ins}");
+#ifdef _WIN32
+    SetThreadLocale(before);
+    SetImportSlot(slot, (FARPROC)RealCompare);
+    /* Wine matches i and I in every locale: the locale asked for is what
+     * shows the fault there */
+    ASSERT_FALSE(ComparedLocales.empty());
+    const LCID invariant = LOCALE_INVARIANT;
+    for (LCID locale : ComparedLocales)
+        EXPECT_EQ(locale, invariant);
+#endif
+    EXPECT_EQ(parsed, "[W500][W500][W500][K27][K27][K2D][K2D][K2D]");
 }
 
 TEST_F(KeyScript, Waits)

@@ -245,8 +245,12 @@ TEST_F(MtputtyCommand, ChosenFileAddedAndBulkChangeOffered)
     /* no MTPuTTY file under APPDATA: straight to the chooser */
     ASSERT_TRUE(WriteBytes(chosen, MtputtyFile(Globals())));
     StubChosenFile = chosen;
+    StubChooserFilter[0] = 0;
     std::string options = std::to_string(Settings.TabBottom) + U8(Settings.PuttyPath);
     Run({ IDNO, IDYES });
+    /* MTPuTTY's file first; any other name can be chosen too */
+    EXPECT_EQ(U8(StubChooserFilter), "MTPuTTY 설정 (mtputty.xml)|*.xml|모든 파일|*.*");
+    EXPECT_EQ(U8(StubChooserExtension), "xml");
 
     ASSERT_EQ(Asks.size(), 2u);
     EXPECT_EQ(Asks[0].text, AskMode);

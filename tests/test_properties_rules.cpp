@@ -5,6 +5,8 @@
  */
 #include <gtest/gtest.h>
 
+#include <limits.h>
+
 #include <string>
 
 #include "../config/server_tree.h"
@@ -218,7 +220,7 @@ TEST_F(PropertiesRules, ReadingTheBoxes)
     EXPECT_EQ(U8(c->Script), "ls\r\n");
     EXPECT_EQ(c->Port, 822);
     EXPECT_EQ(c->PasswordDelay, 700);
-    EXPECT_EQ(c->ScriptDelay, -5);
+    EXPECT_EQ(c->ScriptDelay, 0);       /* a negative delay (pasted) is none */
     EXPECT_EQ(c->PuttyConType, CON_TELNET);
     EXPECT_EQ(c->PasswordMode, PWMODE_CMDLINE);
     EXPECT_EQ(c->CustomCmd, 1);
@@ -248,6 +250,15 @@ TEST_F(PropertiesRules, ReadingTheBoxes)
     EXPECT_EQ(c->PuttyConType, CON_SSH);
     EXPECT_EQ(c->PasswordMode, PWMODE_DEFAULT);
     EXPECT_EQ(c->CustomCmd, 0);
+    NodeFree(c);
+
+    /* delays beyond nine digits are cut, so that their sum fits an int */
+    Boxes big;
+    big.passwordDelay = INT_MAX;
+    big.scriptDelay = 999999999;
+    c = Read(big);
+    EXPECT_EQ(c->PasswordDelay, 999999999);
+    EXPECT_EQ(c->ScriptDelay, 999999999);
     NodeFree(c);
 }
 
@@ -393,6 +404,15 @@ TEST_F(PropertiesRules, UnchangedPasswordKeepsItsProtectedForm)
     ASSERT_EQ(Ok(b), PROPS_VALID);
     EXPECT_EQ(node->SealedPassword, nullptr);
     EXPECT_EQ(U8(NodePassword(node)), "new");
+
+    /* a shorter new password, the start of the old one: compared whole */
+    b.password = "ne";
+    ASSERT_EQ(Ok(b), PROPS_VALID);
+    EXPECT_EQ(U8(NodePassword(node)), "ne");
+    NodeSetPassword(node, L"a much longer old password");
+    b.password = "a";
+    ASSERT_EQ(Ok(b), PROPS_VALID);
+    EXPECT_EQ(U8(NodePassword(node)), "a");
 
     b.password = "";
     ASSERT_EQ(Ok(b), PROPS_VALID);

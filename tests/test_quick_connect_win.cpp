@@ -217,6 +217,62 @@ TEST_F(QuickConnect, EmptyTargetIsRefusedAndCancelKeepsNothing)
     EXPECT_FALSE(PathExists(ConfigFilePath));
 }
 
+TEST_F(QuickConnect, TextThatIsNoHostIsRefusedAndKeptNowhere)
+{
+    /* a password typed into the target box by mistake */
+    Open();
+    Type(IDC_SRV_HOST, "my s3cret pw");
+    Ok();
+    EXPECT_EQ(StubMessageCount, 1);
+    EXPECT_EQ(U8(StubMessageText), "올바른 호스트가 아닙니다: 공백이나 제어 문자는 쓸 수 없습니다.");
+    EXPECT_EQ(StubMessageFlags, (UINT)MB_ICONEXCLAMATION);
+    EXPECT_FALSE(Ended());
+    EXPECT_EQ(SessionCount, 0);
+    EXPECT_EQ(Recent(0), "<none>");
+    EXPECT_FALSE(PathExists(ConfigFilePath));
+    /* the next key goes into the target box, to correct it */
+    ASSERT_EQ(GetParent(GetFocus()), Item(IDC_SRV_HOST));
+    SendMessageW(GetFocus(), WM_CHAR, '7', 0);
+    EXPECT_NE(Text(IDC_SRV_HOST).find('7'), std::string::npos);
+    Type(IDC_SRV_HOST, "root@");
+    Ok();
+    EXPECT_EQ(StubMessageCount, 2);
+    EXPECT_EQ(SessionCount, 0);
+    Type(IDC_SRV_HOST, "web1");
+    Ok();
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(SessionCount, 1);
+    EXPECT_EQ(Recent(0), "web1");
+    EXPECT_EQ(Recent(1), "<none>");
+    EXPECT_FALSE(SavedHas("s3cret"));
+
+    /* the toolbar box: a beep, no message, the text left to correct */
+    HWND edit = FindWindowExW(QuickConnectBox, NULL, L"Edit", NULL);
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    std::string before = Saved(), list = List(QuickConnectBox);
+    for (const wchar_t *text : { L"my s3cret pw", L"tab\there", L"root@" }) {
+        SetWindowTextW(QuickConnectBox, text);
+        ExecuteCommand(CMD_QUICK_CONNECT_BOX);
+        EXPECT_EQ(Text(QuickConnectBox), U8(text));
+        EXPECT_EQ(GetFocus(), edit);
+    }
+    EXPECT_EQ(StubMessageCount, 2);
+    EXPECT_EQ(SessionCount, 1);
+    EXPECT_EQ(Recent(0), "web1");
+    EXPECT_EQ(Recent(1), "<none>");
+    EXPECT_EQ(List(QuickConnectBox), list);
+    EXPECT_EQ(Saved(), before);
+    /* a server's name with a blank is a name, not a target */
+    ServerNode *named = Add(ServersRoot, NODE_SERVER, "백업 서버");
+    StrAssign(&named->ServerName, L"10.0.0.9");
+    SetWindowTextW(QuickConnectBox, WText("백업 서버"));
+    ExecuteCommand(CMD_QUICK_CONNECT_BOX);
+    ASSERT_EQ(SessionCount, 2);
+    EXPECT_EQ(U8(SessionNode(1)->UID), U8(named->UID));
+    EXPECT_EQ(Recent(0), "백업 서버");
+}
+
 TEST_F(QuickConnect, BoxesOverrideTheTarget)
 {
     Open();

@@ -129,6 +129,18 @@ TEST_F(QuickRules, TargetLeavesWhatItDoesNotGive)
     NodeFree(n);
 }
 
+TEST_F(QuickRules, OnlyATextWithAHostIsATarget)
+{
+    for (const char *t : { "db1", "root@web1:822", "운영자@서버", "[fe80::1]:22", "fe80::1", "db1:0", "a@b@c" })
+        EXPECT_TRUE(TargetIsHost(WText(t))) << t;
+    /* blanks and control characters (a password typed by mistake), or
+     * nothing left for the host */
+    for (const char *t : { "", "my pass word", "db1 ", " db1", "db1: 2222", "a\tb", "pw\r\n", "x\x01y", "x\x7Fy",
+                           "root@", "@", "@:22", ":22" })
+        EXPECT_FALSE(TargetIsHost(WText(t))) << t;
+    EXPECT_FALSE(TargetIsHost(NULL));
+}
+
 TEST_F(QuickRules, IPv6AddressesKeepTheirColons)
 {
     /* bare: every colon belongs to the address, so there is no port */

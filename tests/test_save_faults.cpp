@@ -18,7 +18,7 @@
 #include "test_util.h"
 
 static const char *const StepNames[FAULT_STEP_COUNT] = {
-    "create", "short write", "write error", "flush", "replace", "copy",
+    "create", "short write", "write error", "flush", "replace", "copy", "protect",
 };
 
 TEST(SaveFaults, AtomicWriteEachStep)
@@ -39,6 +39,59 @@ TEST(SaveFaults, AtomicWriteEachStep)
         EXPECT_EQ(ReadBytes(target), "new bytes, more of them");
     }
     FaultReset();
+}
+
+/* Without the system's protection a password goes into the file in
+ * plain; the save still succeeds and the next load has every password. */
+TEST(SaveFaults, UnprotectedPasswordsAreSavedPlain)
+{
+    TempDir dir;
+    ResetModel();
+    StrCopyTo(ConfigFilePath, KPATH, dir.File("kestrum.xml"));
+    const char *const passwords[] = { "alpha", " 공백 앞뒤 ", "<&>\"'", "sealed before" };
+    auto add = [](ServerNode *folder, int type, const char *name, const char *password) {
+        ServerNode *n = NodeNew(type);
+        StrAssign(&n->DisplayName, WText(name));
+        if (password)
+            NodeSetPassword(n, WText(password));
+        NodeAppendChild(folder, n);
+        return n;
+    };
+    ServerNode *a = add(ServersRoot, NODE_SERVER, "a", passwords[0]);
+    ServerNode *outer = add(ServersRoot, NODE_FOLDER, "outer", nullptr);
+    ServerNode *b = add(outer, NODE_SERVER, "b", passwords[1]);
+    ServerNode *inner = add(outer, NODE_FOLDER, "inner", nullptr);
+    ServerNode *c = add(inner, NODE_SERVER, "c", passwords[2]);
+    add(inner, NODE_SERVER, "none", nullptr);
+    add(ServersRoot, NODE_SERVER, "d", passwords[3]);
+    ASSERT_TRUE(ConfigSave());
+
+    /* a, b and c changed since, d's protected form still stands */
+    ServerNode *changed[] = { a, b, c };
+    for (int i = 0; i < 3; i++)
+        NodeSetPassword(changed[i], WText(passwords[i]));
+    FaultReset();
+    FaultArm(FAULT_PROTECT, -1);
+    EXPECT_TRUE(ConfigSave());
+    EXPECT_EQ(FaultCalls(FAULT_PROTECT), 3);
+    std::string saved = ReadBytes(ConfigFilePath);
+    EXPECT_NE(saved.find("<Password enc=\"plain\">alpha</Password>"), std::string::npos);
+    EXPECT_NE(saved.find("<Password enc=\"plain\">&lt;&amp;&gt;"), std::string::npos);
+    size_t sealed = saved.find("enc=\"dpapi\"");
+    EXPECT_NE(sealed, std::string::npos);
+    EXPECT_EQ(saved.find("enc=\"dpapi\"", sealed + 1), std::string::npos);
+    FaultReset();
+
+    ResetModel();
+    ASSERT_TRUE(ConfigLoad());
+    EXPECT_EQ(TreeShape(ServersRoot), "a [outer: b [inner: c none]] d");
+    b = ServersRoot->FirstChild->NextSibling->FirstChild;
+    c = b->NextSibling->FirstChild;
+    ServerNode *loaded[] = { ServersRoot->FirstChild, b, c, ServersRoot->FirstChild->NextSibling->NextSibling };
+    for (int i = 0; i < 4; i++)
+        EXPECT_EQ(U8(NodePassword(loaded[i])), passwords[i]) << i;
+    EXPECT_EQ(NodePassword(c->NextSibling), nullptr);
+    ResetModel();
 }
 
 struct SaveFaultsConfig : ::testing::Test {

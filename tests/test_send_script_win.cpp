@@ -315,7 +315,10 @@ TEST_F(SendScriptDialog, LoadsUtf8BomAndAnsiFiles)
 
     ASSERT_TRUE(WriteBytes(file, "sudo -i\r\n{WAIT 800}\xED\x95\x9C\xEA\xB8\x80"));
     StubChosenFile = file;
+    StubChooserFilter[0] = 0;
     Press(IDC_SEND_LOAD);
+    EXPECT_EQ(U8(StubChooserFilter), "텍스트 파일|*.txt|모든 파일|*.*");
+    EXPECT_EQ(U8(StubChooserExtension), "txt");
     EXPECT_EQ(Text(IDC_SEND_TEXT), "sudo -i\r\n{WAIT 800}한글");
     /* the text it replaced is one undo away */
     SendMessageW(Item(IDC_SEND_TEXT), EM_UNDO, 0, 0);
@@ -398,7 +401,10 @@ TEST_F(SendScriptDialog, SaveRoundTripAndFailure)
 
     WText file = dir.File("saved.txt");
     StubChosenFile = file;
+    StubChooserFilter[0] = 0;
     Press(IDC_SEND_SAVE);
+    EXPECT_EQ(U8(StubChooserFilter), "텍스트 파일|*.txt|모든 파일|*.*");
+    EXPECT_EQ(U8(StubChooserExtension), "txt");
     EXPECT_EQ(StubMessageCount, 0);
     EXPECT_EQ(ReadBytes(file), script);     /* UTF-8, no mark, CR LF kept */
     EXPECT_FALSE(PathExists(dir.File("saved.txt.tmp")));

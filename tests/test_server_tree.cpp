@@ -232,6 +232,15 @@ TEST(NodeXml, ValueRules)
     f = ReadNodes("<Node Type='1'></Node>", false);
     EXPECT_EQ(f->FirstChild->PuttyConType, CON_SSH);
     NodeFreeTree(f);
+    /* delays between 0 and nine digits, so that adding two never overflows */
+    f = ReadNodes("<Node Type='1'><PasswordDelay>-250</PasswordDelay><ScriptDelay>2147483647</ScriptDelay></Node>"
+                  "<Node Type='1'><PasswordDelay>99999999999</PasswordDelay><ScriptDelay>999999999</ScriptDelay></Node>",
+                  false);
+    EXPECT_EQ(f->FirstChild->PasswordDelay, 0);
+    EXPECT_EQ(f->FirstChild->ScriptDelay, 999999999);
+    EXPECT_EQ(f->FirstChild->NextSibling->PasswordDelay, 999999999);
+    EXPECT_EQ(f->FirstChild->NextSibling->ScriptDelay, 999999999);
+    NodeFreeTree(f);
 }
 
 TEST(NodeXml, PasswordsAndImportFlag)

@@ -3,6 +3,8 @@
  */
 #include <gtest/gtest.h>
 
+#include <limits.h>
+
 #include "../config/server_tree.h"
 #include "../config/settings.h"
 #include "../core/text.h"
@@ -91,6 +93,27 @@ TEST_F(SessionRules, StatusTextAndCountDown)
     EXPECT_EQ(ReconnectSecondsLeft(5, 5000), 0);
     EXPECT_EQ(ReconnectSecondsLeft(5, 0xFFFFFFF0u), 0);      /* a clock far ahead */
     EXPECT_EQ(ReconnectSecondsLeft(0, 0), 0);
+}
+
+TEST_F(SessionRules, AnyReconnectDelayWaitsItsTime)
+{
+    EXPECT_FALSE(ReconnectDue(5, 4999));
+    EXPECT_TRUE(ReconnectDue(5, 5000));
+    /* nine digits from the dialog, and more from the file: in milliseconds
+     * beyond 32 bits, yet no immediate restart */
+    for (int delay : { 999999999, INT_MAX, 4294968 }) {
+        EXPECT_FALSE(ReconnectDue(delay, 0)) << delay;
+        EXPECT_FALSE(ReconnectDue(delay, 0xFFFFFFFFu)) << delay;
+        EXPECT_EQ(ReconnectSecondsLeft(delay, 0), delay);
+        EXPECT_EQ(ReconnectSecondsLeft(delay, 0xFFFFFFFFu), delay - 4294967);
+    }
+    EXPECT_TRUE(ReconnectDue(4294967, 0xFFFFFFFFu));
+    /* none or a negative one: at once */
+    for (int delay : { 0, -1, -999999999, INT_MIN }) {
+        EXPECT_TRUE(ReconnectDue(delay, 0)) << delay;
+        EXPECT_EQ(ReconnectSecondsLeft(delay, 0), 0) << delay;
+        EXPECT_EQ(ReconnectSecondsLeft(delay, 123456), 0) << delay;
+    }
 }
 
 TEST_F(SessionRules, CaptureStyles)

@@ -309,6 +309,21 @@ TEST_F(Sessions, InactiveTitleReconnects)
     }
 }
 
+TEST_F(Sessions, LongReconnectDelayWaits)
+{
+    /* nine digits of seconds overflowed into an immediate restart */
+    Settings.AutoReconnect = 1;
+    Settings.ReconnectDelay = 999999999;
+    Session *s = Open(Server());
+    ASSERT_TRUE(Until([&] { return Running(s); }));
+    PostMessageW(s->PuttyWindow, CUE_TITLE, 1, 0);
+    ASSERT_TRUE(Until([&] { return s->State == SESSION_RECONNECT_WAIT; }, 3000));
+    Until([] { return false; }, 500);
+    EXPECT_EQ(s->State, SESSION_RECONNECT_WAIT);
+    EXPECT_EQ(s->ReconnectAttempts, 1);
+    EXPECT_EQ(Status(s), "연결이 끊어졌습니다. 999999999초 후 다시 연결합니다… (1번째 시도)");
+}
+
 TEST_F(Sessions, InactiveTitleKeptOrClosed)
 {
     Session *s = Open(Server());

@@ -696,7 +696,10 @@ TEST_F(SettingsDialog, CancelKeepsEverythingEvenAfterBrowsing)
     std::string before = SettingsPicture();
     Open();
     /* a chooser closed without a choice changes nothing */
+    StubChooserFilter[0] = 0;
     Click(IDC_SET_BROWSE);
+    EXPECT_EQ(U8(StubChooserFilter), "PuTTY / KiTTY (*.exe)|*.exe");
+    EXPECT_EQ(U8(StubChooserExtension), "exe");
     EXPECT_EQ(Text(IDC_SET_PUTTY_PATH), Beside("version_0_78.exe"));
     std::string chosen = Beside("version_1_0.exe");
     WText choice(chosen);

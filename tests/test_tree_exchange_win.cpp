@@ -130,8 +130,11 @@ struct TreeExchangeCommand : ::testing::Test {
 TEST_F(TreeExchangeCommand, ExportAsksAndWrites)
 {
     /* the chooser cancelled: no question, no file */
+    StubChooserFilter[0] = 0;
     Run(CMD_EXPORT_TREE, {});
     EXPECT_TRUE(Asks.empty());
+    EXPECT_EQ(U8(StubChooserFilter), "XML 파일|*.xml");
+    EXPECT_EQ(U8(StubChooserExtension), "xml");
 
     StubChosenFile = file;
     Run(CMD_EXPORT_TREE, { IDCANCEL });
@@ -200,7 +203,10 @@ TEST_F(TreeExchangeCommand, ImportAddsBesideTheTree)
 {
     ASSERT_TRUE(ExportTree(file, true));
     StubChosenFile = file;
+    StubChooserFilter[0] = 0;
     Run(CMD_IMPORT_TREE, { IDNO });
+    EXPECT_EQ(U8(StubChooserFilter), "XML 파일|*.xml|모든 파일|*.*");
+    EXPECT_EQ(U8(StubChooserExtension), "xml");
     ASSERT_EQ(Asks.size(), 1u);
     EXPECT_EQ(Asks[0].flags, (UINT)(MB_YESNOCANCEL | MB_ICONQUESTION));
     EXPECT_EQ(Asks[0].text, AskMode);

@@ -277,6 +277,24 @@ TEST(XmlReader, OwnedText)
     EXPECT_EQ(XmlParseOwnedText(NULL, 0), nullptr);
 }
 
+TEST(XmlReader, FreeingAnElementFreesOnlyWholeDocuments)
+{
+    XmlElement *r = Parse("<a><b x='1'>t<c y='2'/></b><d>u</d></a>");
+    ASSERT_NE(r, nullptr);
+    XmlElement *b = XmlChild(r, L"b");
+    ASSERT_NE(b, nullptr);
+    /* an element below the root: the document stays whole and readable */
+    XmlFree(b);
+    XmlFree(XmlChild(b, L"c"));
+    XmlFree(XmlChild(r, L"d"));
+    EXPECT_EQ(U8(XmlAttr(b, L"x")), "1");
+    EXPECT_EQ(U8(b->Text), "t");
+    EXPECT_EQ(U8(XmlAttr(XmlChild(b, L"c"), L"y")), "2");
+    EXPECT_EQ(U8(XmlChildText(r, L"d")), "u");
+    /* the root frees everything (the leak check sees the rest) */
+    XmlFree(r);
+}
+
 TEST(XmlReader, ChildrenInOnePassAsXmlChild)
 {
     XmlElement *r = Parse("<n><scriptdelay>1</scriptdelay><Script>a</Script><SCRIPT>b</SCRIPT>"

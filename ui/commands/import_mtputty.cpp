@@ -27,7 +27,7 @@ static bool ChooseMtputtyFile(wchar_t *path)
                     L"이 파일에서 가져올까요?\n%s\n\n'아니요'를 누르면 다른 파일을 고릅니다.", path) == IDYES)
         return true;
     path[0] = 0;
-    return ChooseFile(MainWindow, false, L"MTPuTTY 설정 (mtputty.xml)\0*.xml\0", L"xml", path, KPATH);
+    return ChooseFile(MainWindow, false, L"MTPuTTY 설정 (mtputty.xml)\0*.xml\0모든 파일\0*.*\0", L"xml", path, KPATH);
 }
 
 /* Everything the PuTTY path, the options and the hotkeys reach. */

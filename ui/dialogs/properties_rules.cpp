@@ -86,8 +86,8 @@ void ReadValuesIntoNode(const PropertiesValues *v, ServerNode *node)
     StrAssign(&node->CLParams, v->CLParams);
     StrAssign(&node->Script, v->Script);
     node->Port = v->Port;
-    node->PasswordDelay = v->PasswordDelay;
-    node->ScriptDelay = v->ScriptDelay;
+    node->PasswordDelay = SaneDelay(v->PasswordDelay);
+    node->ScriptDelay = SaneDelay(v->ScriptDelay);
     node->PuttyConType = v->Protocol >= 0 ? v->Protocol : CON_SSH;
     node->PasswordMode = v->PasswordMode >= 0 ? v->PasswordMode : PWMODE_DEFAULT;
     node->CustomCmd = v->CustomCmd ? 1 : 0;
@@ -135,10 +135,8 @@ void ApplyProperties(ServerNode *node, ServerNode *copy)
     StrAssign(&node->SavedSession, copy->SavedSession);
     StrAssign(&node->UserName, copy->UserName);
     /* re-protecting an unchanged password on every save is slow */
-    const wchar_t *old = NodePassword(node), *typed = NodePassword(copy);
-    if (StrIsEmpty(old) != StrIsEmpty(typed) ||
-        (!StrIsEmpty(old) && MemCompare(old, typed, (size_t)(StrLen(old) + 1) * sizeof(wchar_t)) != 0))
-        NodeSetPassword(node, typed);
+    if (!StrEqual(NodePassword(node), NodePassword(copy)))
+        NodeSetPassword(node, NodePassword(copy));
     StrAssign(&node->CLParams, copy->CLParams);
     StrAssign(&node->Script, copy->Script);
     node->Port = copy->Port;

@@ -54,7 +54,8 @@ struct PropertiesValues {
 /* Frees the texts, the password overwritten first. */
 void ReleasePropertiesValues(PropertiesValues *v);
 /* Stores the values into node: empty texts become null, no protocol
- * means SSH, no password mode means "follow the settings".  The UID,
+ * means SSH, no password mode means "follow the settings", the delays
+ * go between 0 and DELAY_MAX.  The UID,
  * the type, the flags and the links stay. */
 void ReadValuesIntoNode(const PropertiesValues *v, ServerNode *node);
 

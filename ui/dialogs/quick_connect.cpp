@@ -75,6 +75,13 @@ static void OnOk(HWND dialog)
         SendMessageW(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_SRV_HOST), TRUE);
         return;
     }
+    if (!TargetIsHost(target)) {
+        /* perhaps a password typed into the wrong box: kept nowhere */
+        StrFreeSecret(target);
+        ShowMessage(dialog, MB_ICONEXCLAMATION, L"올바른 호스트가 아닙니다: 공백이나 제어 문자는 쓸 수 없습니다.");
+        SendMessageW(dialog, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dialog, IDC_SRV_HOST), TRUE);
+        return;
+    }
     AddRecent(target);
     ServerNode *node = ReadServer(dialog, target);
     MemFree(target);
@@ -132,18 +139,28 @@ void ConnectQuickBox(void)
         return;
     wchar_t *text = (wchar_t *)MemAlloc(((size_t)n + 1) * sizeof(wchar_t));
     GetWindowTextW(QuickConnectBox, text, n + 1);
-    if (text[0]) {
-        ServerNode *server = FindServerByName(ServersRoot, text);
-        if (!server)
-            server = FindServerByName(PuttySessionsFolder, text);
-        if (server)
-            OpenSession(server);
-        else
-            ConnectTarget(text);
-        AddRecent(text);
-        FillRecentsCombo();
-        SetWindowTextW(QuickConnectBox, L"");
-        ConfigSaveOrWarn();
+    if (!text[0]) {
+        MemFree(text);
+        return;
     }
+    ServerNode *server = FindServerByName(ServersRoot, text);
+    if (!server)
+        server = FindServerByName(PuttySessionsFolder, text);
+    if (!server && !TargetIsHost(text)) {
+        /* neither a server's name nor a host, perhaps a password typed
+         * into the wrong box: the text stays in the box to be corrected,
+         * and is kept nowhere else */
+        MessageBeep(MB_ICONEXCLAMATION);
+        StrFreeSecret(text);
+        return;
+    }
+    if (server)
+        OpenSession(server);
+    else
+        ConnectTarget(text);
+    AddRecent(text);
+    FillRecentsCombo();
+    SetWindowTextW(QuickConnectBox, L"");
+    ConfigSaveOrWarn();
     MemFree(text);
 }

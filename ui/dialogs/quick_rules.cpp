@@ -100,6 +100,21 @@ void ParseTarget(const wchar_t *target, ServerNode *node)
     MemFree(name);
 }
 
+bool TargetIsHost(const wchar_t *target)
+{
+    if (StrIsEmpty(target))
+        return false;
+    for (const wchar_t *p = target; *p; p++)
+        if (*p <= 0x20 || *p == 0x7F)
+            return false;
+    ServerNode read = {};
+    ParseTarget(target, &read);
+    bool host = !StrIsEmpty(read.ServerName);
+    MemFree(read.ServerName);
+    MemFree(read.UserName);
+    return host;
+}
+
 ServerNode *FindServerByName(ServerNode *root, const wchar_t *text)
 {
     if (!root)

@@ -22,6 +22,11 @@ void AddRecent(const wchar_t *text);
  * when one is given. */
 void ParseTarget(const wchar_t *target, ServerNode *node);
 
+/* Whether target can name a host: not empty, without spaces or control
+ * characters (a password typed into the box by mistake is no host), and
+ * with a host left once ParseTarget takes the user and port away. */
+bool TargetIsHost(const wchar_t *target);
+
 /* The first server below root, depth first in list order, whose display
  * name (missing reads as empty) equals text without regard to case;
  * root itself and folders never match.  Null when none, or root is. */

@@ -100,5 +100,5 @@ bool PlacementOnScreen(int left, int top, int right, int bottom, int x0, int y0,
 
 int RestoredShowCommand(int showCmd)
 {
-    return showCmd == 2 || showCmd == 6 ? 1 : showCmd;
+    return showCmd == 3 ? 3 : 1;
 }

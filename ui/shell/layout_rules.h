@@ -43,7 +43,8 @@ bool SessionCell(int mode, int n, int i, int active, LayoutRect area, LayoutRect
 /* A stored normal rectangle is used only when it reaches far enough
  * into the virtual screen (x0, y0, cx, cy). */
 bool PlacementOnScreen(int left, int top, int right, int bottom, int x0, int y0, int cx, int cy);
-/* Minimised placements reopen normal. */
+/* A maximised placement (3) reopens maximised; any other, minimised,
+ * hidden or not a show command at all, reopens normal (1). */
 int RestoredShowCommand(int showCmd);
 
 #endif
