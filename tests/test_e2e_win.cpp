@@ -406,3 +406,122 @@ TEST_F(EndToEnd, DetachedAndAttachedWindowsKeepWorking)
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
 }
+
+/* Input as the user gives it: keys through the keyboard, clicks through
+ * the mouse, to whatever has the focus or lies under the pointer. */
+static void TypeKeys(const char *text)
+{
+    for (const char *c = text; *c; c++) {
+        SHORT scan = VkKeyScanW((wchar_t)(unsigned char)*c);
+        INPUT in[4] = {};
+        int n = 0;
+        if (scan & 0x100) {
+            in[n].type = INPUT_KEYBOARD;
+            in[n++].ki.wVk = VK_SHIFT;
+        }
+        in[n].type = INPUT_KEYBOARD;
+        in[n++].ki.wVk = (WORD)(scan & 0xFF);
+        in[n].type = INPUT_KEYBOARD;
+        in[n].ki.wVk = (WORD)(scan & 0xFF);
+        in[n++].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (scan & 0x100) {
+            in[n].type = INPUT_KEYBOARD;
+            in[n].ki.wVk = VK_SHIFT;
+            in[n++].ki.dwFlags = KEYEVENTF_KEYUP;
+        }
+        SendInput(n, in, sizeof in[0]);
+        Sleep(20);
+    }
+}
+
+static void ClickOn(HWND w)
+{
+    RECT r;
+    GetWindowRect(w, &r);
+    INPUT in[3] = {};
+    for (INPUT &i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = (r.left + r.right) / 2 * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = (r.top + r.bottom) / 2 * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof in[0]);
+    Sleep(300);
+}
+
+struct FoundChild {
+    const wchar_t *Class;
+    const char *Text;           /* part of its text, or null */
+    HWND Found;
+};
+
+static BOOL CALLBACK FindChild(HWND w, LPARAM p)
+{
+    FoundChild *f = (FoundChild *)p;
+    wchar_t cls[64] = L"";
+    GetClassNameW(w, cls, 64);
+    if (!lstrcmpiW(cls, f->Class) && (!f->Text || WindowText(w).find(f->Text) != std::string::npos)) {
+        f->Found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND Descendant(HWND parent, const wchar_t *cls, const char *text = NULL)
+{
+    FoundChild f = { cls, text, NULL };
+    EnumChildWindows(parent, FindChild, (LPARAM)&f);
+    return f.Found;
+}
+
+/* A new user: PuTTY has never seen the server's key, the target is typed
+ * into the quick-connect box, PuTTY's host-key alert is answered with a
+ * click, and then the password and a command are typed: both reach PuTTY,
+ * neither becomes a target. */
+TEST_F(EndToEnd, QuickConnectThroughTheHostKeyAlert)
+{
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\SimonTatham\\PuTTY\\SshHostKeys");
+    DeleteFileW(WText(home + "\\marker-quick"));
+    ASSERT_TRUE(WriteBytes(WText(dir.path + "\\kestrum.xml"), Config("", "")));
+    int before = Logins();
+    KestrumProcess k;
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
+    SetForegroundWindow(k.Main);
+    HWND box = Descendant(k.Main, L"ComboBox");
+    ASSERT_NE(box, nullptr);
+    ClickOn(box);
+    std::string target = std::string(User) + "@127.0.0.1:2222";
+    TypeKeys((target + "\r").c_str());
+
+    HWND alert = NULL, accept = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        alert = FindWindowW(NULL, L"PuTTY Security Alert");
+        accept = alert ? Descendant(alert, L"Button", "Accept") : NULL;
+        return accept && IsWindowVisible(alert);
+    }, 20000)) << TopLevelWindows();
+    Sleep(300);
+    SaveWindowShot(alert, "e2e-host-key-alert");
+    ClickOn(accept);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(alert); }, 5000));
+    std::vector<HWND> hosts;
+    ASSERT_TRUE(WaitFor([&] {
+        hosts = k.Hosts();
+        return hosts.size() == 1 && EmbeddedIn(hosts[0]);
+    }, 20000)) << TopLevelWindows();
+    Sleep(1500);        /* PuTTY asks for the password in its window */
+    TypeKeys((std::string(Password) + "\r").c_str());
+    ASSERT_TRUE(WaitFor([&] { return Logins() >= before + 1; }, 20000)) << ServerLog();
+    Sleep(1000);
+    TypeKeys("echo quick > marker-quick\r");
+    EXPECT_TRUE(WaitFor([&] { return Marker("marker-quick") == "quick\n"; }, 15000)) << Marker("marker-quick");
+
+    PostMessageW(k.Main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(k.Answer(IDYES), "열린 세션 1개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(k.WaitExit(), 0);
+    std::string saved = ReadBytes(WText(dir.path + "\\kestrum.xml"));
+    EXPECT_NE(saved.find(target), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("marker-quick"), std::string::npos) << saved;
+    EXPECT_EQ(Count(saved, "<R>"), 1) << saved;
+}
