@@ -294,30 +294,27 @@ TEST_F(RulesProgram, SessionListMenuActivatesOnlyALine)
                std::to_string(SendMessageW(list, LB_GETCURSEL, 0, 0)) + " " + WindowText(k.Main);
     };
     ASSERT_EQ(active(), "1 1 beta - Kestrum");
-    /* Escape would reach the PuTTY that holds the focus, not the menu:
-     * the menu goes with a click on the list's label */
-    HWND label = NULL;
-    for (HWND c : Children(k.Main, L"Static"))
-        if (WindowText(c) == "열린 세션")
-            label = c;
-    ASSERT_NE(label, nullptr);
-    auto CloseMenu = [&] {
-        RECT r;
-        GetWindowRect(label, &r);
-        ClickAt({ r.left + 5, (r.top + r.bottom) / 2 });
-        ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 5000));
-    };
+
+    /* a click on the first line: its session, the keyboard in the list */
+    POINT first = { 20, h / 2 };
+    ClientToScreen(list, &first);
+    ClickAt(first);
+    ASSERT_TRUE(WaitFor([&] { return active() == "0 0 alpha - Kestrum"; }, 5000)) << active();
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(k.Info.dwThreadId) == list; }, 5000)) << Focus();
 
     /* below the last line: the menu, and the active session as it was */
     ASSERT_TRUE(rightClick(2 * h + h / 2));
-    EXPECT_EQ(active(), "1 1 beta - Kestrum");
-    ASSERT_NO_FATAL_FAILURE(CloseMenu());
-    EXPECT_TRUE(KeyReaches("beta", 'Q')) << Focus();
+    EXPECT_EQ(active(), "0 0 alpha - Kestrum");
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 5000));
+    EXPECT_EQ(FocusOf(k.Info.dwThreadId), list) << Focus();
 
     /* on a line: that session is made active first */
-    ASSERT_TRUE(rightClick(h / 2));
-    EXPECT_EQ(active(), "0 0 alpha - Kestrum");
-    ASSERT_NO_FATAL_FAILURE(CloseMenu());
+    ASSERT_TRUE(rightClick(h + h / 2));
+    EXPECT_EQ(active(), "1 1 beta - Kestrum");
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitFor([&] { return !MenuOpen(); }, 5000));
+    EXPECT_EQ(FocusOf(k.Info.dwThreadId), list) << Focus();
 }
 
 TEST_F(RulesProgram, ScriptSyntaxFromTheHelpMenu)
