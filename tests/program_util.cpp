@@ -74,6 +74,45 @@ HWND EmbeddedIn(HWND host)
     return putty.empty() ? NULL : putty[0];
 }
 
+void PressKey(WORD vk, WORD modifier)
+{
+    INPUT in[4] = {};
+    int n = 0;
+    if (modifier)
+        in[n++].ki.wVk = modifier;
+    in[n++].ki.wVk = vk;
+    in[n].ki.wVk = vk;
+    in[n++].ki.dwFlags = KEYEVENTF_KEYUP;
+    if (modifier) {
+        in[n].ki.wVk = modifier;
+        in[n++].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    for (int i = 0; i < n; i++)
+        in[i].type = INPUT_KEYBOARD;
+    SendInput(n, in, sizeof in[0]);
+    Sleep(150);
+}
+
+void ClickAt(POINT pt, DWORD down, DWORD up)
+{
+    INPUT in[3] = {};
+    DWORD flags[3] = { MOUSEEVENTF_MOVE, down, up };
+    for (int i = 0; i < 3; i++) {
+        in[i].type = INPUT_MOUSE;
+        in[i].mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in[i].mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        in[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
+    }
+    SendInput(3, in, sizeof in[0]);
+    Sleep(300);
+}
+
+HWND FocusOf(DWORD thread)
+{
+    GUITHREADINFO gi = { sizeof gi };
+    return GetGUIThreadInfo(thread, &gi) ? gi.hwndFocus : NULL;
+}
+
 std::vector<std::string> PasswordFiles()
 {
     wchar_t temp[MAX_PATH];
@@ -123,6 +162,24 @@ std::string KestrumProcess::Answer(int button, const char *shot)
         SaveWindowShot(box, shot);
     PostMessageW(box, WM_COMMAND, button, 0);
     WaitFor([&] { return !IsWindow(box); }, 5000);
+    return U8(text);
+}
+
+std::string KestrumProcess::AnswerByKey(WORD vk)
+{
+    HWND box = NULL;
+    wchar_t text[1024];
+    text[0] = 0;
+    /* a key given before the box is in front would go elsewhere */
+    if (!WaitFor([&] {
+            std::vector<HWND> b = TopWindows(Info.dwProcessId, L"#32770");
+            box = b.empty() ? NULL : b[0];
+            return box && GetDlgItemTextW(box, 0xFFFF, text, 1024) > 0 && GetForegroundWindow() == box;
+        }))
+        return box ? "<message box not in front>" : "<no message box>";
+    PressKey(vk);
+    if (!WaitFor([&] { return !IsWindow(box); }, 5000))
+        return "<still open> " + U8(text);
     return U8(text);
 }
 

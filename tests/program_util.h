@@ -21,6 +21,13 @@ std::string WindowText(HWND w);
 /* The PuTTY window embedded in a session host window, or null. */
 HWND EmbeddedIn(HWND host);
 
+/* Input as the user gives it: a key (with a held modifier), a click of
+ * a mouse button (down and up flags) at a screen point. */
+void PressKey(WORD vk, WORD modifier = 0);
+void ClickAt(POINT pt, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP);
+/* The keyboard focus of a thread's input queue, or null. */
+HWND FocusOf(DWORD thread);
+
 /* Names of the temporary password files now in the temp folder. */
 std::vector<std::string> PasswordFiles();
 
@@ -36,6 +43,8 @@ struct KestrumProcess {
     /* Answers Kestrum's message box with button (IDYES, IDNO, IDOK) and
      * returns its text; "<no message box>" when none came. */
     std::string Answer(int button, const char *shot = NULL);
+    /* The same, answered with a key pressed once the box is in front. */
+    std::string AnswerByKey(WORD vk);
     /* The host windows of the sessions, with their embedded windows. */
     std::vector<HWND> Hosts();
     /* Waits for the process to end; its exit code, or -1. */
