@@ -282,10 +282,15 @@ TEST_F(ModalPoints, KeysGoToPuttyAfterItsOwnBox)
     HWND alert = NULL;
     ASSERT_TRUE(Until([&] {
         alert = FindWindowW(NULL, L"PuTTY Security Alert");
-        return alert && GetForegroundWindow() == alert;
+        return alert && IsWindowVisible(alert);
     }, 5000));
     ASSERT_TRUE(Until([&] { return FindSessionById(id)->State == SESSION_RUNNING; }));
     HWND putty = FindSessionById(id)->PuttyWindow;
+    /* the user clicks the box to answer it: it is in front, whether or
+     * not it came there by itself */
+    if (!Until([&] { return GetForegroundWindow() == alert; }, 1000))
+        SetForegroundWindow(alert);
+    ASSERT_TRUE(Until([&] { return GetForegroundWindow() == alert; }, 3000));
     PostMessageW(alert, WM_CLOSE, 0, 0);
     /* the main window comes back to the front, by itself or by a click */
     if (!Until([] { return GetForegroundWindow() == MainWindow; }, 1500))
@@ -360,6 +365,18 @@ TEST_F(ModalPoints, KeysFollowTheActiveSession)
     EXPECT_TRUE(typedReaches("b")) << "after the next-tab command";
     ExecuteCommand(CMD_PREV_TAB);
     EXPECT_TRUE(typedReaches("a")) << "after the previous-tab command";
+
+    /* a tab's menu with the keys in PuTTY: Esc from the keyboard closes
+     * it, and the keys go to PuTTY again */
+    TabMenu(0, [] {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof in[0]);
+    }, [] { return false; });
+    EXPECT_LT(Script.ticks, 200) << "the menu did not take Esc";
+    EXPECT_TRUE(typedReaches("a")) << "after a menu";
 
     /* a message box closed */
     SetTimer(MainWindow, 77, 300, AnswerBox);

@@ -211,10 +211,19 @@ void ShowTabContextMenu(int x, int y)
 
 void TrackMenuFor(HMENU menu, UINT flags, int x, int y, int sessionId)
 {
+    /* With the focus in an embedded PuTTY the keys would go to PuTTY's
+     * thread, not to the menu; afterwards they go to the active session,
+     * which the menu may have changed. */
+    HWND focus = GetFocus();
+    bool foreign = focus && GetWindowThreadProcessId(focus, NULL) != GetCurrentThreadId();
+    if (foreign)
+        SetFocus(TabControl);
     BeginModal();
     int command = (int)TrackPopupMenu(menu, flags | TPM_RETURNCMD, x, y, 0, MainWindow, NULL);
     EndModal();
     DestroyMenu(menu);
+    if (foreign)
+        PostMessageW(MainWindow, WM_APP_RESTORE_FOCUS, 0, 0);
     /* posted, as a menu's own command would be: the caller finishes first */
     if (command)
         PostMessageW(MainWindow, WM_APP_COMMAND_FOR, (WPARAM)command, (LPARAM)sessionId);
