@@ -438,17 +438,7 @@ static void ClickOn(HWND w)
 {
     RECT r;
     GetWindowRect(w, &r);
-    INPUT in[3] = {};
-    for (INPUT &i : in) {
-        i.type = INPUT_MOUSE;
-        i.mi.dx = (r.left + r.right) / 2 * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        i.mi.dy = (r.top + r.bottom) / 2 * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    }
-    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    SendInput(3, in, sizeof in[0]);
-    Sleep(300);
+    ClickAt({ (r.left + r.right) / 2, (r.top + r.bottom) / 2 });
 }
 
 struct FoundChild {

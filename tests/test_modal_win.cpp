@@ -27,6 +27,7 @@
 #include "../ui/shell/toolbar.h"
 #include "checked_heap.h"
 #include "main_window_util.h"
+#include "program_util.h"
 #include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
@@ -339,17 +340,8 @@ TEST_F(ModalPoints, KeysFollowTheActiveSession)
         return Until([&] { return count() > before; }, 3000);
     };
     auto click = [](POINT pt) {
-        INPUT in[3] = {};
-        for (INPUT &i : in) {
-            i.type = INPUT_MOUSE;
-            i.mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-            i.mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-            i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        }
-        in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-        in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-        SendInput(3, in, sizeof in[0]);
-        Until([] { return false; }, 300);
+        ClickAt(pt);
+        Until([] { return false; }, 300);     /* the click's messages */
     };
 
     /* a click on a tab */

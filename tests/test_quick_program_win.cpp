@@ -45,20 +45,6 @@ void Press(WORD vk)
     Sleep(150);
 }
 
-void Click(POINT pt)
-{
-    INPUT in[3] = {};
-    DWORD flags[3] = { MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP };
-    for (int i = 0; i < 3; i++) {
-        in[i].type = INPUT_MOUSE;
-        in[i].mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        in[i].mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        in[i].mi.dwFlags = flags[i] | MOUSEEVENTF_ABSOLUTE;
-    }
-    SendInput(3, in, sizeof in[0]);
-    Sleep(300);
-}
-
 std::string ListItem(HWND combo, int index)
 {
     wchar_t text[512];
@@ -117,7 +103,7 @@ struct QuickProgram : ::testing::Test {
             return GetGUIThreadInfo(k.Info.dwThreadId, &gi) && gi.hwndFocus == edit;
         };
         for (int attempt = 0; attempt < 3 && !focused(); attempt++) {
-            Click({ (r.left + r.right) / 2, (r.top + r.bottom) / 2 });
+            ClickAt({ (r.left + r.right) / 2, (r.top + r.bottom) / 2 });
             WaitFor(focused, 2000);
         }
         ASSERT_TRUE(focused());

@@ -2,7 +2,8 @@
 # run.sh TESTS_EXE: the end-to-end suite.  Builds (once) the real
 # putty.exe, starts a real sshd on 127.0.0.1:2222 with a test user, runs
 # the EndToEnd tests of TESTS_EXE under Wine, and stops the server and
-# every process of the test user again.
+# every process of the test user again.  KESTRUM_E2E_FILTER narrows the
+# run to some of the tests (a gtest filter).
 set -eu
 tests=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -41,12 +42,12 @@ export KESTRUM_E2E_DROP="$(win "$state/drop")"
 # Pictures of the scenarios are kept as test artefacts.
 mkdir -p "$state/shots"
 export KESTRUM_SHOTS="${KESTRUM_SHOTS:-$(win "$state/shots")}"
-"$WINELOADER" "$tests" --gtest_filter='EndToEnd.*'
+"$WINELOADER" "$tests" --gtest_filter="${KESTRUM_E2E_FILTER:-EndToEnd.*}"
 # Once more with Wine reporting Windows XP, the oldest system Kestrum runs on.
 xp=winxp
 [ "$WINEARCH" = win64 ] && xp=winxp64
 "$WINELOADER" winecfg /v "$xp" </dev/null >/dev/null 2>&1
 status=0
-KESTRUM_SHOTS= "$WINELOADER" "$tests" --gtest_filter='EndToEnd.*' || status=$?
+KESTRUM_SHOTS= "$WINELOADER" "$tests" --gtest_filter="${KESTRUM_E2E_FILTER:-EndToEnd.*}" || status=$?
 "$WINELOADER" winecfg /v win10 </dev/null >/dev/null 2>&1
 exit $status
