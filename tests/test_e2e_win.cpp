@@ -479,11 +479,25 @@ TEST_F(EndToEnd, QuickConnectThroughTheHostKeyAlert)
     KestrumProcess k;
     ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
     SetForegroundWindow(k.Main);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == k.Main; }, 5000));
     HWND box = Descendant(k.Main, L"ComboBox");
     ASSERT_NE(box, nullptr);
+    /* the user clicks into the box, sees the caret there, types the
+     * target, sees it, and presses Enter */
     ClickOn(box);
+    ASSERT_TRUE(WaitFor([&] {
+        HWND f = FocusOf(k.Info.dwThreadId);
+        return f && (f == box || IsChild(box, f));
+    }, 5000));
     std::string target = std::string(User) + "@127.0.0.1:2222";
-    TypeKeys((target + "\r").c_str());
+    TypeKeys(target.c_str());
+    auto boxText = [&] {
+        wchar_t text[128] = L"";
+        SendMessageW(box, WM_GETTEXT, 128, (LPARAM)text);
+        return U8(text);
+    };
+    ASSERT_TRUE(WaitFor([&] { return boxText() == target; }, 5000)) << boxText();
+    TypeKeys("\r");
 
     HWND alert = NULL, accept = NULL;
     ASSERT_TRUE(WaitFor([&] {
