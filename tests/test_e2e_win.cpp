@@ -413,24 +413,7 @@ static void TypeKeys(const char *text)
 {
     for (const char *c = text; *c; c++) {
         SHORT scan = VkKeyScanW((wchar_t)(unsigned char)*c);
-        INPUT in[4] = {};
-        int n = 0;
-        if (scan & 0x100) {
-            in[n].type = INPUT_KEYBOARD;
-            in[n++].ki.wVk = VK_SHIFT;
-        }
-        in[n].type = INPUT_KEYBOARD;
-        in[n++].ki.wVk = (WORD)(scan & 0xFF);
-        in[n].type = INPUT_KEYBOARD;
-        in[n].ki.wVk = (WORD)(scan & 0xFF);
-        in[n++].ki.dwFlags = KEYEVENTF_KEYUP;
-        if (scan & 0x100) {
-            in[n].type = INPUT_KEYBOARD;
-            in[n].ki.wVk = VK_SHIFT;
-            in[n++].ki.dwFlags = KEYEVENTF_KEYUP;
-        }
-        SendInput(n, in, sizeof in[0]);
-        Sleep(20);
+        PressKey((WORD)(scan & 0xFF), (scan & 0x100) ? VK_SHIFT : 0);
     }
 }
 

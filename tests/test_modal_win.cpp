@@ -297,11 +297,7 @@ TEST_F(ModalPoints, KeysGoToPuttyAfterItsOwnBox)
     if (!Until([] { return GetForegroundWindow() == MainWindow; }, 1500))
         SetForegroundWindow(MainWindow);
     ASSERT_TRUE(Until([&] { return GetFocus() == putty; }, 3000)) << GetFocus() << " " << QuickConnectBox;
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = 'K';
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, in, sizeof in[0]);
+    PressKey('K');
     std::string log = dir.path + "\\a.log";
     EXPECT_TRUE(Until([&] { return ReadBytes(WText(log)).find("keydown 75 ") != std::string::npos; }, 3000))
         << ReadBytes(WText(log));
@@ -332,11 +328,7 @@ TEST_F(ModalPoints, KeysFollowTheActiveSession)
             return n;
         };
         size_t before = count();
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = 'K';
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof in[0]);
+        PressKey('K');
         return Until([&] { return count() > before; }, 3000);
     };
     auto click = [](POINT pt) {
@@ -360,13 +352,7 @@ TEST_F(ModalPoints, KeysFollowTheActiveSession)
 
     /* a tab's menu with the keys in PuTTY: Esc from the keyboard closes
      * it, and the keys go to PuTTY again */
-    TabMenu(0, [] {
-        INPUT in[2] = {};
-        in[0].type = in[1].type = INPUT_KEYBOARD;
-        in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
-        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, in, sizeof in[0]);
-    }, [] { return false; });
+    TabMenu(0, [] { PressKey(VK_ESCAPE); }, [] { return false; });
     EXPECT_LT(Script.ticks, 200) << "the menu did not take Esc";
     EXPECT_TRUE(typedReaches("a")) << "after a menu";
 
