@@ -66,8 +66,8 @@ static void HostPaint(HWND host, Session *s)
         FillRect(dc, &rc, highlight ? GetSysColorBrush(COLOR_HIGHLIGHT) : (HBRUSH)GetStockObject(BLACK_BRUSH));
     } else {
         FillRect(dc, &rc, GetSysColorBrush(COLOR_APPWORKSPACE));
-        wchar_t text[300];
-        SessionStatusText(s, text, 300);
+        wchar_t text[600];
+        SessionStatusText(s, text, 600);
         HGDIOBJ old = SelectObject(dc, UiFont ? UiFont : GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOW));

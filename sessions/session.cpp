@@ -167,6 +167,9 @@ static int LaunchPutty(Session *s)
 void StartSession(Session *s)
 {
     s->StatusText[0] = 0;
+    s->Reason[0] = 0;
+    s->FatalBoxClosed = false;
+    s->PuttyBox = NULL;
     s->ProcessEnded = false;    /* the poll's finding was about the old process */
     s->PuttyWindow = NULL;
     s->Disconnected = false;
@@ -328,6 +331,47 @@ static void PollStarting(Session *s, bool ended, DWORD now)
         FailStart(s, L"PuTTY 창을 찾지 못했습니다. (PuTTY 대화상자가 떠 있는지 확인하세요)");
 }
 
+/* The longest text of a box's static controls: a message box's message.
+ * Read as the window's own text, which asks PuTTY nothing. */
+struct BoxMessage {
+    wchar_t *Out;
+    int Cap, Length;
+};
+
+static BOOL CALLBACK TakeBoxMessage(HWND w, LPARAM param)
+{
+    BoxMessage *m = (BoxMessage *)param;
+    wchar_t cls[16], text[STATUS_MAX];
+    GetClassNameW(w, cls, 16);
+    if (lstrcmpiW(cls, L"Static") || (GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+        return TRUE;
+    text[0] = 0;
+    GetWindowTextW(w, text, STATUS_MAX);
+    if (StrLen(text) > m->Length) {
+        m->Length = StrLen(text);
+        StrCopyTo(m->Out, m->Cap, text);
+    }
+    return TRUE;
+}
+
+/* PuTTY's report of a lost connection waits for a click that may never
+ * come: its words are kept and it is closed as OK would close it,
+ * posted, so that a hung PuTTY cannot hold the poll. */
+static bool CloseFatalErrorBox(Session *s)
+{
+    wchar_t title[CAPTION_MAX];
+    title[0] = 0;
+    GetWindowTextW(s->PuttyBox, title, CAPTION_MAX);
+    if (!IsFatalErrorTitle(title))
+        return false;
+    BoxMessage m = { s->Reason, STATUS_MAX, 0 };
+    s->Reason[0] = 0;
+    EnumChildWindows(s->PuttyBox, TakeBoxMessage, (LPARAM)&m);
+    PostMessageW(s->PuttyBox, WM_COMMAND, IDOK, 0);
+    s->PuttyBox = NULL;
+    return true;
+}
+
 static void PollRunning(Session *s, bool ended, DWORD now)
 {
     /* PuTTY always has a title: a window that gives none is asked whether
@@ -364,7 +408,12 @@ static void PollRunning(Session *s, bool ended, DWORD now)
         UpdateSessionCaption(s);
         RefreshSessionCaption(s);
     }
-    if (StrFindNoCase(title, L"(inactive)")) {
+    if (s->PuttyBox && CloseFatalErrorBox(s))
+        s->FatalBoxClosed = true;
+    bool inactive = StrFindNoCase(title, L"(inactive)") != NULL;
+    if (inactive)
+        s->FatalBoxClosed = false;      /* PuTTY has caught up */
+    if (inactive || s->FatalBoxClosed) {
         if (!s->Disconnected) {
             s->Disconnected = true;
             switch (DisconnectAction(s->Node != NULL)) {
@@ -380,7 +429,9 @@ static void PollRunning(Session *s, bool ended, DWORD now)
             }
         }
     } else if (s->Disconnected) {
+        /* restarted from PuTTY's own menu */
         s->Disconnected = false;
+        s->Reason[0] = 0;
         RefreshSessionCaption(s);
     }
     if (now - s->LastFit > 1000)
@@ -467,6 +518,71 @@ static void MarkEndedProcesses(void)
     }
 }
 
+/* Calls found(i, box) for each top-level #32770 window (PuTTY's message
+ * boxes and dialogs) of session i's PuTTY: one question for the desktop's
+ * list of such windows, and more only for those that exist.  Stops when
+ * found returns false. */
+static void ForEachPuttyBox(bool (*found)(int i, HWND box, void *context), void *context)
+{
+    DWORD self = GetCurrentProcessId();
+    for (HWND w = FindWindowExW(NULL, NULL, L"#32770", NULL); w; w = FindWindowExW(NULL, w, L"#32770", NULL)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        for (int i = 0; pid != self && i < SessionCount; i++)
+            if (SessionList[i]->Process && SessionList[i]->ProcessId == pid) {
+                if (!found(i, w, context))
+                    return;
+                break;
+            }
+    }
+}
+
+static bool NoteShownBox(int i, HWND box, void *context)
+{
+    HWND *shown = (HWND *)context;
+    if (!shown[i] && IsWindowVisible(box))
+        shown[i] = box;
+    return true;
+}
+
+/* Once a poll: which sessions' PuTTYs show a box of their own. */
+static void FindPuttyBoxes(void)
+{
+    HWND *shown = (HWND *)MemAlloc((size_t)SessionCount * sizeof *shown);
+    ForEachPuttyBox(NoteShownBox, shown);
+    for (int i = 0; i < SessionCount; i++) {
+        Session *s = SessionList[i];
+        if (shown[i] != s->PuttyBox) {
+            s->PuttyBox = shown[i];
+            RefreshSessionCaption(s);
+        }
+    }
+    MemFree(shown);
+}
+
+static bool NoteAnyBox(int, HWND, void *context)
+{
+    *(bool *)context = true;
+    return false;
+}
+
+bool PuttyBoxExists(void)
+{
+    bool any = false;
+    ForEachPuttyBox(NoteAnyBox, &any);
+    return any;
+}
+
+bool FrontPuttyBox(Session *s)
+{
+    DWORD pid = 0;
+    if (!s || !s->PuttyBox || !GetWindowThreadProcessId(s->PuttyBox, &pid) || pid != s->ProcessId ||
+        !IsWindowVisible(s->PuttyBox))
+        return false;
+    SetForegroundWindow(s->PuttyBox);
+    return true;
+}
+
 void SessionsTick(void)
 {
     DWORD began = GetTickCount();
@@ -479,6 +595,7 @@ void SessionsTick(void)
         Polled = true;
         LastPoll = now;
         MarkEndedProcesses();
+        FindPuttyBoxes();
         PollResume = SessionCount - 1;
     }
     /* From the last: a session that removes itself moves only those
@@ -514,7 +631,7 @@ void SessionStatusText(const Session *s, wchar_t *buf, int size)
 {
     ComposeStatusText(buf, size, s->State, s->ExitCode, s->StatusText,
                       ReconnectSecondsLeft(Settings.ReconnectDelay, GetTickCount() - s->StateSince),
-                      s->ReconnectAttempts);
+                      s->ReconnectAttempts, s->Reason);
 }
 
 void UpdateSessionCaption(Session *s)

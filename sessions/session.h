@@ -37,6 +37,9 @@ struct Session {
     int PasswordDelivery;
     wchar_t PasswordFile[KPATH];
     wchar_t StatusText[STATUS_MAX];
+    wchar_t Reason[STATUS_MAX];     /* PuTTY's words on the lost connection */
+    HWND PuttyBox;                  /* a box of PuTTY's own, as the last poll found it */
+    bool FatalBoxClosed;            /* by the poll; PuTTY's title may not say so yet */
     DWORD LastFit;
     bool FrameKnown;                /* PuTTY's frame measured since the capture */
     int FrameDx, FrameDy, FrameDb;  /* its left, top and bottom parts */
@@ -83,6 +86,12 @@ void TerminateAllSessions(void);
 Session *FindSessionById(int id);
 int SessionIndex(const Session *s);
 void SessionStatusText(const Session *s, wchar_t *buf, int size);
+/* While PuTTY shows a box of its own, the keys belong there: brings it
+ * to the front; false when there is none. */
+bool FrontPuttyBox(Session *s);
+/* Whether any session's PuTTY has a box of its own, shown or not: such a
+ * box disables its owner, the main window when PuTTY is embedded. */
+bool PuttyBoxExists(void);
 void UpdateSessionCaption(Session *s);
 void DeletePasswordFile(Session *s);
 

@@ -56,7 +56,7 @@ int ReconnectSecondsLeft(int delaySeconds, uint32_t elapsedMs)
 }
 
 void ComposeStatusText(wchar_t *out, int cap, int state, int exitCode, const wchar_t *statusText,
-                       int secondsLeft, int attempts)
+                       int secondsLeft, int attempts, const wchar_t *reason)
 {
     wchar_t buf[1025];
     buf[0] = 0;
@@ -76,7 +76,19 @@ void ComposeStatusText(wchar_t *out, int cap, int state, int exitCode, const wch
     default:
         break;
     }
+    if (buf[0] && !StrIsEmpty(reason) && state != SESSION_STARTING) {
+        wchar_t line[1025];
+        StrCopyTo(line, 1025, buf);
+        StrFormat(buf, L"%s\n%s", line, reason);
+    }
     StrCopyTo(out, cap, buf);
+}
+
+bool IsFatalErrorTitle(const wchar_t *title)
+{
+    static const wchar_t tail[] = L"Fatal Error";
+    int n = StrLen(title), t = (int)(sizeof tail / sizeof tail[0]) - 1;
+    return n >= t && StrEqualNoCase(title + n - t, tail);
 }
 
 uint32_t CapturedStyle(uint32_t style)

@@ -39,9 +39,15 @@ bool ReconnectDue(int delaySeconds, uint32_t elapsedMs);
 /* Whole seconds left of the reconnect delay; 0 when none are left. */
 int ReconnectSecondsLeft(int delaySeconds, uint32_t elapsedMs);
 
-/* The status line of a session that shows no PuTTY window (300 chars). */
+/* The status line of a session that shows no PuTTY window, and on a
+ * line of its own PuTTY's words on how the connection ended (reason,
+ * null or empty when there are none). */
 void ComposeStatusText(wchar_t *out, int cap, int state, int exitCode, const wchar_t *statusText,
-                       int secondsLeft, int attempts);
+                       int secondsLeft, int attempts, const wchar_t *reason);
+
+/* Whether a box of PuTTY's is its report of a lost connection, which
+ * nobody needs to answer: "PuTTY Fatal Error", KiTTY's likewise. */
+bool IsFatalErrorTitle(const wchar_t *title);
 
 /* Styles of a captured window and of a detached one. */
 uint32_t CapturedStyle(uint32_t style);

@@ -10,8 +10,13 @@
  * line can look at the result at once; only a hang and a crash log
  * first, as nothing can follow them.
  *
- * -double-alert 1 shows, besides the main window, a box of its own owned
- * by it and in front, as PuTTY's host-key alert is; WM_CLOSE answers it.
+ * -double-alert 1 shows, besides the main window, a message box owned by
+ * it, as PuTTY's host-key alert is; WM_CLOSE answers it.
+ *
+ * CUE_BOX shows a message box as PuTTY does, owned by the main window:
+ * wParam 0 its report of a lost connection ("PuTTY Fatal Error"), which
+ * marks the title "(inactive)" only once the box is closed; 1 a question
+ * of another title.  It logs when shown and when closed.
  *
  * -double-hang ms stops pumping for ms (0: until the safety exit) as soon
  * as the main window exists, before any message was taken.
@@ -36,6 +41,7 @@ enum {
     CUE_HANG,                   /* wParam: ms without pumping, 0 until the safety exit */
     CUE_FLOOD,                  /* wParam: new titles a second, 0 stops */
     CUE_CRASH,                  /* ends at once as an access violation would */
+    CUE_BOX,                    /* wParam: 0 fatal error, 1 another question */
 };
 
 static const wchar_t *const Titles[] = {
@@ -189,6 +195,19 @@ static HWND MakeConfigBox()
                       WS_POPUP | WS_CAPTION | WS_SYSMENU, 460, 420);
 }
 
+/* Modal, as PuTTY's boxes are: cues go on being taken meanwhile. */
+static void Box(bool fatal)
+{
+    Logf("box open %d", fatal ? 0 : 1);
+    int answer = fatal ? MessageBoxW(MainWnd, L"Remote side unexpectedly closed network connection",
+                                     L"PuTTY Fatal Error", MB_ICONERROR | MB_OK)
+                       : MessageBoxW(MainWnd, L"The server's host key does not match the one PuTTY has cached.",
+                                     L"PuTTY Security Alert", MB_ICONWARNING | MB_YESNOCANCEL);
+    if (fatal && MainWnd)
+        SetWindowTextW(MainWnd, Titles[1]);
+    Logf("box closed %d", answer);
+}
+
 static void Cue(UINT cue, WPARAM wParam)
 {
     switch (cue) {
@@ -256,12 +275,16 @@ static void Cue(UINT cue, WPARAM wParam)
         Logf("crash");
         TerminateProcess(GetCurrentProcess(), (UINT)EXCEPTION_ACCESS_VIOLATION);
         break;
+    case CUE_BOX:
+        if (MainWnd)
+            Box(wParam == 0);
+        break;
     }
 }
 
 static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg >= CUE_EXIT && msg <= CUE_CRASH) {
+    if (msg >= CUE_EXIT && msg <= CUE_BOX) {
         Cue(msg, wParam);
         return 0;
     }
@@ -385,12 +408,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int nCmdShow)
     } else if (!none) {
         CreateMain();
         if (alert) {
-            HWND box = CreateWindowExW(WS_EX_DLGMODALFRAME, L"DoubleOther", L"PuTTY Security Alert",
-                                       WS_POPUP | WS_CAPTION | WS_SYSMENU, 150, 150, 400, 200, MainWnd, NULL,
-                                       GetModuleHandleW(NULL), NULL);
-            ShowWindow(box, SW_SHOW);
-            SetForegroundWindow(box);
             Logf("alert open");
+            int answer = MessageBoxW(MainWnd, L"The server's host key is not cached in the registry.",
+                                     L"PuTTY Security Alert", MB_ICONWARNING | MB_YESNOCANCEL);
+            Logf("alert closed %d", answer);
         }
     }
     if (hangs)

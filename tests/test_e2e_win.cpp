@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 #include <winternl.h>
 
 #include <stdlib.h>
@@ -93,6 +94,75 @@ static std::string TopLevelWindows()
     return out;
 }
 
+/* The first line of the session list (list boxes pass their texts to
+ * other processes). */
+static std::string ListText(HWND main)
+{
+    std::vector<HWND> lists = Children(main, L"ListBox");
+    wchar_t text[300] = L"";
+    if (!lists.empty())
+        SendMessageW(lists[0], LB_GETTEXT, 0, (LPARAM)text);
+    return U8(text);
+}
+
+/* Input as the user gives it: keys through the keyboard, clicks through
+ * the mouse, to whatever has the focus or lies under the pointer. */
+static void TypeKeys(const char *text)
+{
+    for (const char *c = text; *c; c++) {
+        SHORT scan = VkKeyScanW((wchar_t)(unsigned char)*c);
+        PressKey((WORD)(scan & 0xFF), (scan & 0x100) ? VK_SHIFT : 0);
+    }
+}
+
+static void ClickOn(HWND w)
+{
+    RECT r;
+    GetWindowRect(w, &r);
+    ClickAt({ (r.left + r.right) / 2, (r.top + r.bottom) / 2 });
+}
+
+struct FoundChild {
+    const wchar_t *Class;
+    const char *Text;           /* part of its text, or null */
+    HWND Found;
+};
+
+static BOOL CALLBACK FindChild(HWND w, LPARAM p)
+{
+    FoundChild *f = (FoundChild *)p;
+    wchar_t cls[64] = L"";
+    GetClassNameW(w, cls, 64);
+    if (!lstrcmpiW(cls, f->Class) && (!f->Text || WindowText(w).find(f->Text) != std::string::npos)) {
+        f->Found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND Descendant(HWND parent, const wchar_t *cls, const char *text = NULL)
+{
+    FoundChild f = { cls, text, NULL };
+    EnumChildWindows(parent, FindChild, (LPARAM)&f);
+    return f.Found;
+}
+
+/* Where tab i of another process's tab control lies on the screen. */
+static RECT TabOnScreen(HWND tabs, DWORD pid, int i)
+{
+    RECT r = {};
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
+    void *remote = p ? VirtualAllocEx(p, NULL, sizeof r, MEM_COMMIT, PAGE_READWRITE) : NULL;
+    if (remote && SendMessageW(tabs, TCM_GETITEMRECT, i, (LPARAM)remote))
+        ReadProcessMemory(p, remote, &r, sizeof r, NULL);
+    if (remote)
+        VirtualFreeEx(p, remote, 0, MEM_RELEASE);
+    if (p)
+        CloseHandle(p);
+    MapWindowPoints(tabs, NULL, (POINT *)&r, 2);
+    return r;
+}
+
 struct EndToEnd : ::testing::Test {
     TempDir dir;
     std::string putty, hostkey, log, home, drop;
@@ -145,9 +215,9 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     /* automatic (PuTTY 0.78: -pwfile) with a script; typed after 800 ms */
     std::string servers =
         Server("자동", "{E2E00000-0000-0000-0000-000000000001}", 0,
-               "{WAIT 300}echo ab{BS}c-auto &gt; marker-auto{ENTER}") +
+               "{WAIT 300}echo ab{BS}c-auto &gt; marker-auto{ENTER}S=auto{ENTER}") +
         Server("입력", "{E2E00000-0000-0000-0000-000000000002}", 2,
-               "echo typed &gt; marker-typed{ENTER}");
+               "echo typed &gt; marker-typed{ENTER}S=typed{ENTER}");
     std::string open = "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000001}\"/>"
                        "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-000000000002}\"/>";
     WText configPath(dir.path + "\\kestrum.xml");
@@ -201,6 +271,27 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     PostMessageW(send, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(WaitFor([&] { return Marker("marker-all") == "sent\nsent\n"; }, 15000)) << Marker("marker-all");
 
+    /* what the user types next reaches the active session: after the
+     * dialog, a click on a tab, Ctrl+Tab (and below the active tab closed) */
+    DeleteFileW(WText(home + "\\marker-keys"));
+    HWND tabs = Descendant(k.Main, L"SysTabControl32");
+    ASSERT_NE(tabs, nullptr);
+    const char *const names[] = { "auto", "typed" };     /* the tabs in order */
+    std::string keys;
+    auto typedReaches = [&](int tab) {
+        keys += std::string(names[tab]) + "\n";
+        TypeKeys("echo $S >> marker-keys\r");
+        return WaitFor([&] { return Marker("marker-keys") == keys; }, 10000);
+    };
+    int active = (int)SendMessageW(tabs, TCM_GETCURSEL, 0, 0);
+    ASSERT_TRUE(active == 0 || active == 1) << active;
+    EXPECT_TRUE(typedReaches(active)) << "after the dialog: " << Marker("marker-keys");
+    RECT tab = TabOnScreen(tabs, k.Info.dwProcessId, 1 - active);
+    ClickAt({ tab.left + (tab.right - tab.left) / 3, (tab.top + tab.bottom) / 2 });
+    EXPECT_TRUE(typedReaches(1 - active)) << "after a click on a tab: " << Marker("marker-keys");
+    PressKey(VK_TAB, VK_CONTROL);
+    EXPECT_TRUE(typedReaches(active)) << "after Ctrl+Tab: " << Marker("marker-keys");
+
     /* both PuTTYs end with Kestrum; the next start logs in again */
     PostMessageW(k.Main, WM_CLOSE, 0, 0);
     EXPECT_EQ(k.Answer(IDYES), "열린 세션 2개를 모두 닫고 Kestrum를 끝낼까요?");
@@ -212,12 +303,27 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
             CloseHandle(p);
     }
     int after = Logins();
+    DeleteFileW(WText(home + "\\marker-auto"));
+    DeleteFileW(WText(home + "\\marker-typed"));
     KestrumProcess again;
     ASSERT_TRUE(again.Start(dir.path)) << again.Describe();
     EXPECT_TRUE(WaitFor([&] { return Logins() >= after + 2; }, 20000)) << ServerLog() << TopLevelWindows();
     EXPECT_EQ(again.Hosts().size(), 2u);
+
+    /* the active tab closed after its question, by a middle click */
+    ASSERT_TRUE(WaitFor([&] { return !Marker("marker-auto").empty() && !Marker("marker-typed").empty(); }, 15000));
+    Sleep(500);
+    tabs = Descendant(again.Main, L"SysTabControl32");
+    active = (int)SendMessageW(tabs, TCM_GETCURSEL, 0, 0);
+    ASSERT_TRUE(active == 0 || active == 1) << active;
+    tab = TabOnScreen(tabs, again.Info.dwProcessId, active);
+    ClickAt({ tab.left + (tab.right - tab.left) / 3, (tab.top + tab.bottom) / 2 }, MOUSEEVENTF_MIDDLEDOWN,
+            MOUSEEVENTF_MIDDLEUP);
+    EXPECT_EQ(again.Answer(IDYES), active == 0 ? "'자동' 세션을 닫을까요?" : "'입력' 세션을 닫을까요?");
+    ASSERT_TRUE(WaitFor([&] { return SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0) == 1; }, 5000));
+    EXPECT_TRUE(typedReaches(1 - active)) << "after the active tab closed: " << Marker("marker-keys");
     PostMessageW(again.Main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(again.Answer(IDYES), "열린 세션 2개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(again.Answer(IDYES), "열린 세션 1개를 모두 닫고 Kestrum를 끝낼까요?");
     EXPECT_EQ(again.WaitExit(), 0);
     EXPECT_TRUE(newFiles().empty());
 }
@@ -237,7 +343,8 @@ TEST_F(EndToEnd, LostConnectionReconnects)
     Sleep(500);
 
     /* the server drops the user's connection; PuTTY reports it in a box
-     * of its own and marks its title "(inactive)" once that is closed */
+     * of its own, which nobody answers: the program closes it and
+     * connects again within the delay */
     std::vector<HWND> hosts = k.Hosts();
     ASSERT_EQ(hosts.size(), 1u);
     DWORD pid = 0;
@@ -249,21 +356,16 @@ TEST_F(EndToEnd, LostConnectionReconnects)
         box = boxes.empty() ? NULL : boxes[0];
         return box != NULL;
     }, 15000));
-    Sleep(300);
+    DWORD seen = GetTickCount();
     SaveWindowShot(box, "e2e-putty-fatal-error");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    /* the session list marks the wait (list boxes pass their texts to other processes) */
-    auto listText = [&] {
-        std::vector<HWND> lists = Children(k.Main, L"ListBox");
-        wchar_t text[300] = L"";
-        if (!lists.empty())
-            SendMessageW(lists[0], LB_GETTEXT, 0, (LPARAM)text);
-        return U8(text);
-    };
-    ASSERT_TRUE(WaitFor([&] { return listText().find("(재연결 대기)") != std::string::npos; }, 20000))
-        << listText();
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 3000)) << WindowText(box);
+    /* the session list marks the wait */
+    EXPECT_TRUE(WaitFor([&] { return ListText(k.Main).find("(재연결 대기)") != std::string::npos; }, 3000))
+        << ListText(k.Main);
     SaveWindowShot(k.Main, "e2e-reconnect");
-    EXPECT_TRUE(WaitFor([&] { return Logins() >= before + 2; }, 20000)) << ServerLog();
+    /* within ReconnectDelay and 5 s of the drop */
+    DWORD spent = GetTickCount() - seen;
+    EXPECT_TRUE(WaitFor([&] { return Logins() >= before + 2; }, spent < 7000 ? 7000 - spent : 0)) << ServerLog();
     /* the new start's password file goes as the first one did */
     EXPECT_TRUE(WaitFor([&] { return PasswordFiles() == filesBefore; }, 7000));
 }
@@ -407,48 +509,6 @@ TEST_F(EndToEnd, DetachedAndAttachedWindowsKeepWorking)
     CloseHandle(pi.hProcess);
 }
 
-/* Input as the user gives it: keys through the keyboard, clicks through
- * the mouse, to whatever has the focus or lies under the pointer. */
-static void TypeKeys(const char *text)
-{
-    for (const char *c = text; *c; c++) {
-        SHORT scan = VkKeyScanW((wchar_t)(unsigned char)*c);
-        PressKey((WORD)(scan & 0xFF), (scan & 0x100) ? VK_SHIFT : 0);
-    }
-}
-
-static void ClickOn(HWND w)
-{
-    RECT r;
-    GetWindowRect(w, &r);
-    ClickAt({ (r.left + r.right) / 2, (r.top + r.bottom) / 2 });
-}
-
-struct FoundChild {
-    const wchar_t *Class;
-    const char *Text;           /* part of its text, or null */
-    HWND Found;
-};
-
-static BOOL CALLBACK FindChild(HWND w, LPARAM p)
-{
-    FoundChild *f = (FoundChild *)p;
-    wchar_t cls[64] = L"";
-    GetClassNameW(w, cls, 64);
-    if (!lstrcmpiW(cls, f->Class) && (!f->Text || WindowText(w).find(f->Text) != std::string::npos)) {
-        f->Found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-static HWND Descendant(HWND parent, const wchar_t *cls, const char *text = NULL)
-{
-    FoundChild f = { cls, text, NULL };
-    EnumChildWindows(parent, FindChild, (LPARAM)&f);
-    return f.Found;
-}
-
 /* A new user: PuTTY has never seen the server's key, the target is typed
  * into the quick-connect box, PuTTY's host-key alert is answered with a
  * click, and then the password and a command are typed: both reach PuTTY,
@@ -495,6 +555,16 @@ TEST_F(EndToEnd, QuickConnectThroughTheHostKeyAlert)
         accept = alert ? Descendant(alert, L"Button", "Accept") : NULL;
         return accept && IsWindowVisible(alert);
     }, 20000)) << TopLevelWindows();
+    /* the question is marked in the session list, and comes to the front
+     * when the user clicks the main window */
+    EXPECT_TRUE(WaitFor([&] { return ListText(k.Main).find(" (PuTTY 확인 필요)") != std::string::npos; }, 3000))
+        << ListText(k.Main);
+    HWND tree = Descendant(k.Main, L"SysTreeView32");
+    ASSERT_NE(tree, nullptr);
+    RECT r;
+    GetWindowRect(tree, &r);
+    ClickAt({ r.left + 20, r.bottom - 20 });
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == alert; }, 3000)) << GetForegroundWindow();
     Sleep(300);
     SaveWindowShot(alert, "e2e-host-key-alert");
     ClickOn(accept);

@@ -273,37 +273,6 @@ TEST(CheckedHeap, CatchesAWriteAfterFree)
 /* PuTTY shows a box of its own (its host-key alert) while the user is
  * still in the quick-connect box where the target was typed; once it is
  * answered, what the user types goes to PuTTY, not back into the box. */
-TEST_F(ModalPoints, KeysGoToPuttyAfterItsOwnBox)
-{
-    SetForegroundWindow(MainWindow);
-    SetFocus(QuickConnectBox);
-    ServerNode *n = Server("a");
-    StrAssign(&n->CLParams, WText(U8(n->CLParams) + " -double-alert 1"));
-    int id = OpenSession(n)->Id;
-    HWND alert = NULL;
-    ASSERT_TRUE(Until([&] {
-        alert = FindWindowW(NULL, L"PuTTY Security Alert");
-        return alert && IsWindowVisible(alert);
-    }, 5000));
-    ASSERT_TRUE(Until([&] { return FindSessionById(id)->State == SESSION_RUNNING; }));
-    HWND putty = FindSessionById(id)->PuttyWindow;
-    /* the user clicks the box to answer it: it is in front, whether or
-     * not it came there by itself */
-    if (!Until([&] { return GetForegroundWindow() == alert; }, 1000))
-        SetForegroundWindow(alert);
-    ASSERT_TRUE(Until([&] { return GetForegroundWindow() == alert; }, 3000));
-    PostMessageW(alert, WM_CLOSE, 0, 0);
-    /* the main window comes back to the front, by itself or by a click */
-    if (!Until([] { return GetForegroundWindow() == MainWindow; }, 1500))
-        SetForegroundWindow(MainWindow);
-    ASSERT_TRUE(Until([&] { return GetFocus() == putty; }, 3000)) << GetFocus() << " " << QuickConnectBox;
-    PressKey('K');
-    std::string log = dir.path + "\\a.log";
-    EXPECT_TRUE(Until([&] { return ReadBytes(WText(log)).find("keydown 75 ") != std::string::npos; }, 3000))
-        << ReadBytes(WText(log));
-    EXPECT_EQ(GetWindowTextLengthW(QuickConnectBox), 0);
-}
-
 /* OK on the message box, as the user would click it. */
 static void CALLBACK AnswerBox(HWND w, UINT, UINT_PTR id, DWORD)
 {
@@ -392,4 +361,162 @@ TEST_F(ModalPoints, KeysFollowTheActiveSession)
     int ending = ActiveSession()->Id;
     ASSERT_TRUE(EndAndGo(ending));
     EXPECT_TRUE(typedReaches(ending == a ? "b" : "a")) << "after the active session ended";
+}
+
+/* PuTTY's own boxes: its report of a lost connection is closed by the
+ * program, every other box waits for the user, marked and in front. */
+namespace {
+
+const UINT CueBox = WM_APP + 11;        /* the double's box: 0 fatal error, 1 a question */
+const UINT CueHang = WM_APP + 8;
+const char *const Reason = "Remote side unexpectedly closed network connection";
+
+std::string TabLabel(int index)
+{
+    wchar_t text[TAB_TEXT_MAX] = L"";
+    TCITEMW item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = TAB_TEXT_MAX;
+    SendMessageW(TabControl, TCM_GETITEMW, index, (LPARAM)&item);
+    std::string label = U8(text);
+    return label.erase(label.find_last_not_of(' ') + 1);     /* room for the close mark */
+}
+
+std::string ListLine(int index)
+{
+    wchar_t text[TAB_TEXT_MAX] = L"";
+    SendMessageW(SessionListBox, LB_GETTEXT, index, (LPARAM)text);
+    return U8(text);
+}
+
+std::string Status(int id)
+{
+    wchar_t text[600];
+    SessionStatusText(FindSessionById(id), text, 600);
+    return U8(text);
+}
+
+struct PuttyBoxes : ModalPoints {
+    std::string Log(const char *name) { return ReadBytes(WText(dir.path + "\\" + name + ".log")); }
+    /* The double shows a box; the box once it is there. */
+    HWND ShowBox(int id, int kind)
+    {
+        PostMessageW(FindSessionById(id)->PuttyWindow, CueBox, (WPARAM)kind, 0);
+        DWORD pid = Pid(id);
+        HWND box = NULL;
+        Until([&] {
+            for (HWND w = FindWindowW(L"#32770", NULL); w && !box; w = GetWindow(w, GW_HWNDNEXT)) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner == pid && IsWindowVisible(w))
+                    box = w;
+            }
+            return box != NULL;
+        }, 5000);
+        return box;
+    }
+};
+
+} // namespace
+
+TEST_F(PuttyBoxes, LostConnectionReconnectsWithoutAClick)
+{
+    Settings.AutoReconnect = 1;
+    Settings.ReconnectDelay = 2;
+    int a = Running("a"), b = Running("b");
+    DWORD pidA = Pid(a), pidB = Pid(b);
+    ASSERT_NE(ShowBox(a, 0), nullptr);
+    ASSERT_TRUE(Until([&] { return FindSessionById(a)->State == SESSION_RECONNECT_WAIT; }, 3000));
+    EXPECT_EQ(TabLabel(0).rfind("[재연결] a", 0), 0u) << TabLabel(0);
+    EXPECT_NE(Status(a).find(std::string("\n") + Reason), std::string::npos) << Status(a);
+    /* the box disabled the main window, and its PuTTY ended with it open */
+    EXPECT_TRUE(Until([] { return IsWindowEnabled(MainWindow) != FALSE; }, 1000));
+    ASSERT_TRUE(Until([&] { return FindSessionById(a)->State == SESSION_RUNNING && Pid(a) != pidA; }, 8000));
+    EXPECT_EQ(FindSessionById(a)->Reason[0], 0);
+    EXPECT_TRUE(Untouched(b, pidB));
+
+    /* a PuTTY that hangs with its box open is ended and started anew */
+    pidA = Pid(a);
+    HWND box = ShowBox(a, 0);
+    ASSERT_NE(box, nullptr);
+    PostMessageW(FindSessionById(a)->PuttyWindow, CueHang, 0, 0);
+    ASSERT_TRUE(Until([&] { return Pid(a) != pidA && FindSessionById(a)->State == SESSION_RUNNING; }, 10000));
+    EXPECT_FALSE(IsWindow(box));
+    EXPECT_TRUE(Until([] { return IsWindowEnabled(MainWindow) != FALSE; }, 2000));
+    EXPECT_TRUE(Untouched(b, pidB));
+}
+
+TEST_F(PuttyBoxes, LostConnectionKeepsTheTabWithPuttysWords)
+{
+    Settings.AutoReconnect = 0;
+    Settings.KeepOnAbnormalEnd = 1;
+    int a = Running("a");
+    ASSERT_NE(ShowBox(a, 0), nullptr);
+    ASSERT_TRUE(Until([&] { return Log("a").find("box closed 1") != std::string::npos; }, 3000)) << Log("a");
+    EXPECT_TRUE(Until([&] { return TabLabel(0).rfind("[끊김] a", 0) == 0; }, 2000)) << TabLabel(0);
+    EXPECT_EQ(U8(FindSessionById(a)->Reason), Reason);
+    EXPECT_TRUE(IsWindowEnabled(MainWindow));
+    /* PuTTY's "(inactive)" title changes nothing more; its end keeps the
+     * tab, the reason under the status */
+    Until([] { return false; }, 600);
+    ASSERT_TRUE(FindSessionById(a)->Disconnected);
+    PostMessageW(FindSessionById(a)->PuttyWindow, CueExit, 1, 0);
+    ASSERT_TRUE(Until([&] { return FindSessionById(a)->State == SESSION_ENDED; }, 5000));
+    EXPECT_EQ(Status(a), std::string("세션이 종료되었습니다 (종료 코드 1).\n") + Reason);
+}
+
+/* PuTTY's first question (the host-key alert) is owned by its own window,
+ * not by the main window, which can hide it. */
+TEST_F(PuttyBoxes, AQuestionIsMarkedComesToTheFrontAndIsLeftToTheUser)
+{
+    int b = Running("b");
+    SetForegroundWindow(MainWindow);
+    SetFocus(QuickConnectBox);
+    ServerNode *n = Server("a");
+    StrAssign(&n->CLParams, WText(U8(n->CLParams) + " -double-alert 1"));
+    int a = OpenSession(n)->Id;
+    HWND alert = NULL;
+    ASSERT_TRUE(Until([&] {
+        alert = FindWindowW(NULL, L"PuTTY Security Alert");
+        return alert && IsWindowVisible(alert);
+    }, 5000));
+    ASSERT_TRUE(Until([&] { return TabLabel(1) == "a (PuTTY 확인 필요)"; }, 2000)) << TabLabel(1);
+    EXPECT_EQ(ListLine(1), "a (PuTTY 확인 필요)");
+    EXPECT_EQ(TabLabel(0), "b");
+    Until([] { return false; }, 1000);
+    EXPECT_TRUE(IsWindowVisible(alert));
+    EXPECT_EQ(Log("a").find("alert closed"), std::string::npos);
+
+    /* in front when its tab is clicked, and when the main window is */
+    auto clickTab = [](int index) {
+        RECT tab = TabRect(index);
+        POINT onTab = { (tab.left + tab.right) / 2 - 10, (tab.top + tab.bottom) / 2 };
+        ClientToScreen(TabControl, &onTab);
+        ClickAt(onTab);
+    };
+    SetForegroundWindow(MainWindow);
+    clickTab(0);
+    ASSERT_TRUE(Until([&] { return ActiveSession()->Id == b; }, 2000));
+    clickTab(1);
+    EXPECT_TRUE(Until([&] { return GetForegroundWindow() == alert; }, 3000)) << GetForegroundWindow();
+    SetForegroundWindow(MainWindow);
+    Until([] { return false; }, 300);
+    RECT tree;
+    GetWindowRect(ServerTree, &tree);
+    ClickAt(POINT{ tree.left + 20, tree.bottom - 20 });
+    EXPECT_TRUE(Until([&] { return GetForegroundWindow() == alert; }, 3000)) << GetForegroundWindow();
+
+    /* answered: the keys go to the session's PuTTY, not back to the
+     * quick-connect box where they were when it opened; the mark goes */
+    ASSERT_TRUE(Until([&] { return FindSessionById(a)->State == SESSION_RUNNING; }));
+    HWND putty = FindSessionById(a)->PuttyWindow;
+    PostMessageW(alert, WM_CLOSE, 0, 0);
+    if (!Until([] { return GetForegroundWindow() == MainWindow; }, 1500))
+        SetForegroundWindow(MainWindow);
+    ASSERT_TRUE(Until([&] { return GetFocus() == putty; }, 3000)) << GetFocus() << " " << QuickConnectBox;
+    PressKey('K');
+    EXPECT_TRUE(Until([&] { return Log("a").find("keydown 75 ") != std::string::npos; }, 3000)) << Log("a");
+    EXPECT_EQ(GetWindowTextLengthW(QuickConnectBox), 0);
+    EXPECT_TRUE(Until([&] { return TabLabel(1) == "a"; }, 2000)) << TabLabel(1);
 }

@@ -66,10 +66,12 @@ TEST_F(SessionRules, Caption)
     NodeFree(n);
 }
 
-static std::string Status(int state, int exitCode, const char *text, int left, int attempts)
+static std::string Status(int state, int exitCode, const char *text, int left, int attempts,
+                          const char *reason = nullptr)
 {
-    wchar_t out[300];
-    ComposeStatusText(out, 300, state, exitCode, text ? (const wchar_t *)WText(text) : nullptr, left, attempts);
+    wchar_t out[600];
+    ComposeStatusText(out, 600, state, exitCode, text ? (const wchar_t *)WText(text) : nullptr, left, attempts,
+                      reason ? (const wchar_t *)WText(reason) : nullptr);
     return U8(out);
 }
 
@@ -84,6 +86,18 @@ TEST_F(SessionRules, StatusTextAndCountDown)
     EXPECT_EQ(Status(SESSION_RECONNECT_WAIT, 1, nullptr, 3, 2),
               "연결이 끊어졌습니다. 3초 후 다시 연결합니다… (2번째 시도)");
     EXPECT_EQ(Status(SESSION_RUNNING, 0, "x", 0, 0), "");
+    /* PuTTY's words on the lost connection, on a line of their own */
+    EXPECT_EQ(Status(SESSION_RECONNECT_WAIT, 1, nullptr, 3, 1, "Network error: Connection reset by peer"),
+              "연결이 끊어졌습니다. 3초 후 다시 연결합니다… (1번째 시도)\nNetwork error: Connection reset by peer");
+    EXPECT_EQ(Status(SESSION_ENDED, 0, nullptr, 0, 0, "x"), "세션이 종료되었습니다 (종료 코드 0).\nx");
+    EXPECT_EQ(Status(SESSION_ENDED, 0, nullptr, 0, 0, ""), "세션이 종료되었습니다 (종료 코드 0).");
+    EXPECT_EQ(Status(SESSION_STARTING, 0, nullptr, 0, 0, "x"), "PuTTY를 시작하는 중입니다…");
+    EXPECT_EQ(Status(SESSION_RUNNING, 0, nullptr, 0, 0, "x"), "");
+    EXPECT_TRUE(IsFatalErrorTitle(L"PuTTY Fatal Error"));
+    EXPECT_TRUE(IsFatalErrorTitle(L"KiTTY Fatal Error"));
+    EXPECT_FALSE(IsFatalErrorTitle(L"PuTTY Security Alert"));
+    EXPECT_FALSE(IsFatalErrorTitle(L"Fatal Error in a title"));
+    EXPECT_FALSE(IsFatalErrorTitle(L"Error"));
 
     /* 5, 4, 3, 2, 1, then the restart at 5000 ms */
     EXPECT_EQ(ReconnectSecondsLeft(5, 0), 5);

@@ -140,17 +140,17 @@ TEST(Layout, PlacementOnScreen)
         EXPECT_EQ(RestoredShowCommand(cmd), 1) << cmd;
 }
 
-static std::string Tab(int state, bool disc, const char *caption, bool close)
+static std::string Tab(int state, bool disc, const char *caption, bool close, bool asks = false)
 {
     wchar_t out[TAB_TEXT_MAX];
-    ComposeTabText(out, state, disc, WText(caption), close);
+    ComposeTabText(out, state, disc, WText(caption), close, asks);
     return U8(out);
 }
 
-static std::string List(int state, bool disc, const char *caption)
+static std::string List(int state, bool disc, const char *caption, bool asks = false)
 {
     wchar_t out[TAB_TEXT_MAX];
-    ComposeListText(out, state, disc, WText(caption));
+    ComposeListText(out, state, disc, WText(caption), asks);
     return U8(out);
 }
 
@@ -168,6 +168,11 @@ TEST(TabTexts, PrefixesAndSuffixes)
     EXPECT_EQ(List(SESSION_RECONNECT_WAIT, false, "web"), "web (재연결 대기)");
     EXPECT_EQ(List(SESSION_ENDED, false, "web"), "web (종료)");
     EXPECT_EQ(List(SESSION_FAILED, false, "web"), "web (종료)");
+    /* PuTTY asks something in a box of its own */
+    EXPECT_EQ(Tab(SESSION_STARTING, false, "web", true, true), "web (PuTTY 확인 필요)      ");
+    EXPECT_EQ(Tab(SESSION_RUNNING, true, "web", false, true), "[끊김] web (PuTTY 확인 필요)");
+    EXPECT_EQ(List(SESSION_STARTING, false, "web", true), "web (연결 중) (PuTTY 확인 필요)");
+    EXPECT_EQ(List(SESSION_RUNNING, false, "web", true), "web (PuTTY 확인 필요)");
     /* a caption of 255 characters: the tab text stops at 299 */
     std::string longCaption(255, 'x');
     EXPECT_EQ(Tab(SESSION_ENDED, false, longCaption.c_str(), true).size(), 255u + 9u + 6u);

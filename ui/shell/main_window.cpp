@@ -111,6 +111,10 @@ void FollowFocus(void)
 static void OnTimer(void)
 {
     SessionsTick();
+    /* A box of an embedded PuTTY disables the main window, and a PuTTY
+     * ended with its box open never enables it again. */
+    if (!IsWindowEnabled(MainWindow) && ModalDepth == 0 && !PuttyBoxExists())
+        EnableWindow(MainWindow, TRUE);
     DWORD now = GetTickCount();
     if (now - LastFocusCheck > 250) {
         LastFocusCheck = now;
@@ -254,11 +258,14 @@ static LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam)
 }
 
 /* Back in the main window (from another program, a PuTTY box, a dialog
- * or a message box): the keys go to the active session's PuTTY, as
- * where the window was left may be the box that started it. */
+ * or a message box): the keys go to the active session's PuTTY, or to
+ * the box it shows, which may be hidden behind the main window; where
+ * the window was left may be the box that started the session. */
 static void OnRestoreFocus(void)
 {
     Session *s = ActiveSession();
+    if (FrontPuttyBox(s))
+        return;
     if (s && PuttyWindowAnswers(s->PuttyWindow))
         SetFocus(s->PuttyWindow);
     /* a saved PuTTY window is another process's: a hung one would hang

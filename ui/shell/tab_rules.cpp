@@ -6,7 +6,10 @@
 #include "../../core/text.h"
 #include "../../sessions/session_rules.h"
 
-void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons)
+static const wchar_t PuttyAsks[] = L" (PuTTY 확인 필요)";
+
+void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons,
+                    bool puttyAsks)
 {
     const wchar_t *prefix = L"";
     if (state == SESSION_ENDED || state == SESSION_FAILED)
@@ -16,11 +19,12 @@ void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *c
     else if (disconnected)
         prefix = L"[끊김] ";
     wchar_t buf[1025];
-    StrFormat(buf, L"%s%s%s", prefix, caption ? caption : L"", closeButtons ? L"      " : L"");
+    StrFormat(buf, L"%s%s%s%s", prefix, caption ? caption : L"", puttyAsks ? PuttyAsks : L"",
+              closeButtons ? L"      " : L"");
     StrCopyTo(out, TAB_TEXT_MAX, buf);
 }
 
-void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption)
+void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks)
 {
     const wchar_t *suffix;
     switch (state) {
@@ -30,7 +34,7 @@ void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *
     default: suffix = L" (종료)"; break;
     }
     wchar_t buf[1025];
-    StrFormat(buf, L"%s%s", caption ? caption : L"", suffix);
+    StrFormat(buf, L"%s%s%s", caption ? caption : L"", suffix, puttyAsks ? PuttyAsks : L"");
     StrCopyTo(out, TAB_TEXT_MAX, buf);
 }
 

@@ -10,11 +10,14 @@
 
 enum { TAB_TEXT_MAX = 300 };
 
-/* "[종료] ", "[재연결] " or "[끊김] " by state, the caption, and room for
- * the close mark; at most 299 characters. */
-void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons);
-/* The caption and " (연결 중)", " (끊김)", " (재연결 대기)" or " (종료)". */
-void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption);
+/* "[종료] ", "[재연결] " or "[끊김] " by state, the caption, " (PuTTY 확인
+ * 필요)" while PuTTY shows a box of its own (puttyAsks), and room for the
+ * close mark; at most 299 characters. */
+void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons,
+                    bool puttyAsks);
+/* The caption, " (연결 중)", " (끊김)", " (재연결 대기)" or " (종료)",
+ * and " (PuTTY 확인 필요)" while PuTTY shows a box of its own. */
+void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks);
 
 /* The close mark of a tab with item rectangle item: size s (12 scaled),
  * inset from the right edge (5 scaled). */

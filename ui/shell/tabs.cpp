@@ -57,7 +57,7 @@ void ActivateSession(int index, bool focus)
     SendMessageW(SessionListBox, LB_SETCURSEL, index, 0);
     LayoutMainWindow();
     Session *s = SessionList[index];
-    if (focus)
+    if (focus && !FrontPuttyBox(s))
         SetFocus(PuttyWindowAnswers(s->PuttyWindow) ? s->PuttyWindow : s->HostWindow);
     if (Settings.ViewMode != 0)
         for (int i = 0; i < SessionCount; i++)
@@ -67,12 +67,13 @@ void ActivateSession(int index, bool focus)
 
 static void TabText(const Session *s, wchar_t *out)
 {
-    ComposeTabText(out, s->State, s->Disconnected, s->Caption, Settings.CloseButtonOnTabs != 0);
+    ComposeTabText(out, s->State, s->Disconnected, s->Caption, Settings.CloseButtonOnTabs != 0,
+                   s->PuttyBox != NULL);
 }
 
 static void ListText(const Session *s, wchar_t *out)
 {
-    ComposeListText(out, s->State, s->Disconnected, s->Caption);
+    ComposeListText(out, s->State, s->Disconnected, s->Caption, s->PuttyBox != NULL);
 }
 
 /* Whether tab i exists and shows text. */
