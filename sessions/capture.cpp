@@ -17,22 +17,31 @@
 
 static const wchar_t HostClass[] = L"KestrumHost";
 static const wchar_t ClipClass[] = L"KestrumClip";
-static const UINT AnswerMs = 20;
 
 static Session *SessionOf(HWND window)
 {
     return (Session *)GetWindowLongPtrW(window, GWLP_USERDATA);
 }
 
-bool PuttyWindowAnswers(HWND window)
+bool PuttyWindowAnswers(HWND window, UINT waitMs)
 {
     DWORD_PTR result;
-    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, AnswerMs, &result);
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, waitMs, &result);
 }
 
-static void FocusPutty(Session *s)
+bool FocusPutty(Session *s)
 {
-    if (s && PuttyWindowAnswers(s->PuttyWindow))
+    if (!s || !PuttyWindowAnswers(s->PuttyWindow, ANSWER_SOON_MS))
+        return false;
+    SetFocus(s->PuttyWindow);
+    return true;
+}
+
+/* The focus given to a host or clip window goes on to PuTTY, unless
+ * PuTTY is busy: then the main timer hands it on later. */
+static void PassFocusOn(Session *s)
+{
+    if (PuttyWindowAnswers(s->PuttyWindow))
         SetFocus(s->PuttyWindow);
 }
 
@@ -95,7 +104,7 @@ static LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     case WM_ERASEBKGND:
         return 1;       /* WM_PAINT covers everything */
     case WM_SETFOCUS:
-        FocusPutty(s);
+        PassFocusOn(s);
         return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == CMD_HOST_RECONNECT_BUTTON) {
@@ -128,7 +137,7 @@ static LRESULT CALLBACK ClipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
         return 1;
     }
     case WM_SETFOCUS:
-        FocusPutty(s);
+        PassFocusOn(s);
         return 0;
     case WM_LBUTTONDOWN:
         ActivateSession(SessionIndex(s), true);

@@ -25,10 +25,16 @@ struct PuttyWindowSearch {
 };
 BOOL CALLBACK FindPuttyWindow(HWND window, LPARAM search);
 
-/* Whether PuTTY's window takes messages now.  Focus and capture send it
- * messages and wait for its answer; a hung PuTTY would hang this program
- * with it, so they leave a window alone that does not answer at once. */
-bool PuttyWindowAnswers(HWND window);
+/* Whether PuTTY's window takes messages within waitMs.  Focus and capture
+ * send it messages and wait for its answer; a hung PuTTY would hang this
+ * program with it, so they leave a window alone that does not answer in
+ * time: the poll's capture at once, a focus change soon (PuTTY repaints
+ * its terminal when its session is shown, for tens of ms under Wine). */
+enum { ANSWER_AT_ONCE_MS = 20, ANSWER_SOON_MS = 250 };
+bool PuttyWindowAnswers(HWND window, UINT waitMs = ANSWER_AT_ONCE_MS);
+/* The focus to the session's PuTTY window when it answers soon; whether
+ * it went there. */
+bool FocusPutty(Session *s);
 
 /* Embeds the window and sets the session Running; queues the typed
  * password and the login script. */

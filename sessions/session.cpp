@@ -518,22 +518,31 @@ static void MarkEndedProcesses(void)
     }
 }
 
-/* Calls found(i, box) for each top-level #32770 window (PuTTY's message
- * boxes and dialogs) of session i's PuTTY: one question for the desktop's
- * list of such windows, and more only for those that exist.  Stops when
- * found returns false. */
+/* The classes of the windows PuTTY shows besides its terminal: message
+ * boxes, About and Event Log (#32770), the settings, the host-key alert
+ * and its details. */
+static const wchar_t *const PuttyBoxClasses[] = {
+    L"#32770", L"PuTTYConfigBox", L"PuTTYHostKeyDialog", L"PuTTYHostKeyMoreInfo", L"KiTTYConfigBox",
+};
+
+/* Calls found(i, box) for each top-level window of those classes that
+ * session i's PuTTY shows, until found returns false: one question a
+ * class for the desktop's list, more only for the windows that exist. */
 static void ForEachPuttyBox(bool (*found)(int i, HWND box, void *context), void *context)
 {
     DWORD self = GetCurrentProcessId();
-    for (HWND w = FindWindowExW(NULL, NULL, L"#32770", NULL); w; w = FindWindowExW(NULL, w, L"#32770", NULL)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        for (int i = 0; pid != self && i < SessionCount; i++)
-            if (SessionList[i]->Process && SessionList[i]->ProcessId == pid) {
-                if (!found(i, w, context))
-                    return;
-                break;
-            }
+    for (size_t c = 0; c < sizeof PuttyBoxClasses / sizeof PuttyBoxClasses[0]; c++) {
+        const wchar_t *cls = PuttyBoxClasses[c];
+        for (HWND w = FindWindowExW(NULL, NULL, cls, NULL); w; w = FindWindowExW(NULL, w, cls, NULL)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            for (int i = 0; pid != self && i < SessionCount; i++)
+                if (SessionList[i]->Process && SessionList[i]->ProcessId == pid) {
+                    if (!found(i, w, context))
+                        return;
+                    break;
+                }
+        }
     }
 }
 

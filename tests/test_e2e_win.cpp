@@ -278,6 +278,13 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     ASSERT_NE(tabs, nullptr);
     const char *const names[] = { "auto", "typed" };     /* the tabs in order */
     std::string keys;
+    /* where the keys went instead */
+    auto focus = [&] {
+        HWND f = FocusOf(k.Info.dwThreadId);
+        wchar_t cls[64] = L"";
+        GetClassNameW(f, cls, 64);
+        return " (tab " + std::to_string(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) + ", focus in " + U8(cls) + ")";
+    };
     auto typedReaches = [&](int tab) {
         keys += std::string(names[tab]) + "\n";
         TypeKeys("echo $S >> marker-keys\r");
@@ -288,9 +295,9 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     EXPECT_TRUE(typedReaches(active)) << "after the dialog: " << Marker("marker-keys");
     RECT tab = TabOnScreen(tabs, k.Info.dwProcessId, 1 - active);
     ClickAt({ tab.left + (tab.right - tab.left) / 3, (tab.top + tab.bottom) / 2 });
-    EXPECT_TRUE(typedReaches(1 - active)) << "after a click on a tab: " << Marker("marker-keys");
+    EXPECT_TRUE(typedReaches(1 - active)) << "after a click on a tab: " << Marker("marker-keys") << focus();
     PressKey(VK_TAB, VK_CONTROL);
-    EXPECT_TRUE(typedReaches(active)) << "after Ctrl+Tab: " << Marker("marker-keys");
+    EXPECT_TRUE(typedReaches(active)) << "after Ctrl+Tab: " << Marker("marker-keys") << focus();
 
     /* both PuTTYs end with Kestrum; the next start logs in again */
     PostMessageW(k.Main, WM_CLOSE, 0, 0);

@@ -33,12 +33,6 @@ ServerNode *ClipboardNode;
 enum { CONNECT_FOLDER_ASK_ABOVE = 10 };
 
 
-static void FocusPuttyOf(Session *s)
-{
-    if (s && PuttyWindowAnswers(s->PuttyWindow))
-        SetFocus(s->PuttyWindow);
-}
-
 static void QueueServer(ServerNode *server, void *)
 {
     QueueOpenSession(server);
@@ -291,9 +285,7 @@ static void SwitchFocus(void)
             LayoutMainWindow();
         }
         SetFocus(ServerTree);
-    } else if (s && PuttyWindowAnswers(s->PuttyWindow)) {
-        SetFocus(s->PuttyWindow);
-    } else {
+    } else if (!FocusPutty(s)) {
         SetFocus(ServerTree);
     }
 }
@@ -372,7 +364,7 @@ static void SpecialKey(int row)
     if (!s)
         return;
     SendSpecialKey(s->Id, row);
-    FocusPuttyOf(s);
+    FocusPutty(s);
 }
 
 static void MirroredSystemCommand(int index)
@@ -447,7 +439,7 @@ static bool SessionCommand(int id)
     case CMD_SEND_SCRIPT:
         if (SessionCount > 0) {
             ShowSendScriptDialog();
-            FocusPuttyOf(ActiveSession());
+            FocusPutty(ActiveSession());
         }
         return true;
     case CMD_RENAME_TAB:

@@ -87,8 +87,8 @@ void SaveWindowPlacement(void)
 /* The active PuTTY window, else the tree. */
 static void FocusDefault(void)
 {
-    Session *s = ActiveSession();
-    SetFocus(s && PuttyWindowAnswers(s->PuttyWindow) ? s->PuttyWindow : ServerTree);
+    if (!FocusPutty(ActiveSession()))
+        SetFocus(ServerTree);
 }
 
 void FollowFocus(void)
@@ -116,10 +116,17 @@ static void OnTimer(void)
     if (!IsWindowEnabled(MainWindow) && ModalDepth == 0 && !PuttyBoxExists())
         EnableWindow(MainWindow, TRUE);
     DWORD now = GetTickCount();
+    if (GetForegroundWindow() != MainWindow || ModalDepth != 0)
+        return;
+    /* a focus change that found PuTTY busy left the keys in its host
+     * window: they go on as soon as PuTTY answers */
+    Session *s = ActiveSession();
+    HWND focus = GetFocus();
+    if (s && focus && (focus == s->HostWindow || focus == s->ClipWindow) && PuttyWindowAnswers(s->PuttyWindow))
+        SetFocus(s->PuttyWindow);
     if (now - LastFocusCheck > 250) {
         LastFocusCheck = now;
-        if (GetForegroundWindow() == MainWindow && ModalDepth == 0)
-            FollowFocus();
+        FollowFocus();
     }
 }
 
@@ -264,13 +271,12 @@ static LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam)
 static void OnRestoreFocus(void)
 {
     Session *s = ActiveSession();
-    if (FrontPuttyBox(s))
+    if (FrontPuttyBox(s) || FocusPutty(s))
         return;
-    if (s && PuttyWindowAnswers(s->PuttyWindow))
-        SetFocus(s->PuttyWindow);
     /* a saved PuTTY window is another process's: a hung one would hang
      * the focus change */
-    else if (SavedFocus && IsWindow(SavedFocus) && IsWindowVisible(SavedFocus) && PuttyWindowAnswers(SavedFocus))
+    if (SavedFocus && IsWindow(SavedFocus) && IsWindowVisible(SavedFocus) &&
+        PuttyWindowAnswers(SavedFocus, ANSWER_SOON_MS))
         SetFocus(SavedFocus);
     else
         FocusDefault();

@@ -57,8 +57,8 @@ void ActivateSession(int index, bool focus)
     SendMessageW(SessionListBox, LB_SETCURSEL, index, 0);
     LayoutMainWindow();
     Session *s = SessionList[index];
-    if (focus && !FrontPuttyBox(s))
-        SetFocus(PuttyWindowAnswers(s->PuttyWindow) ? s->PuttyWindow : s->HostWindow);
+    if (focus && !FrontPuttyBox(s) && !FocusPutty(s))
+        SetFocus(s->HostWindow);
     if (Settings.ViewMode != 0)
         for (int i = 0; i < SessionCount; i++)
             InvalidateRect(SessionList[i]->HostWindow, NULL, FALSE);
