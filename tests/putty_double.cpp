@@ -30,19 +30,7 @@
 #include <string.h>
 #include <wchar.h>
 
-enum {
-    CUE_EXIT = WM_APP + 1,      /* wParam: exit code */
-    CUE_TITLE,                  /* wParam: index into Titles */
-    CUE_CONFIG_OPEN,
-    CUE_CONFIG_CLOSE,
-    CUE_DESTROY,                /* main window goes, the process stays */
-    CUE_STATE,
-    CUE_CREATE,                 /* main window now ("Open" in the config box) */
-    CUE_HANG,                   /* wParam: ms without pumping, 0 until the safety exit */
-    CUE_FLOOD,                  /* wParam: new titles a second, 0 stops */
-    CUE_CRASH,                  /* ends at once as an access violation would */
-    CUE_BOX,                    /* wParam: 0 fatal error, 1 another question */
-};
+#include "double_cues.h"
 
 static const wchar_t *const Titles[] = {
     L"127.0.0.1 - PuTTY",

@@ -12,13 +12,13 @@
 
 #include "../resources/resource.h"
 #include "../ui/commands/command_ids.h"
+#include "double_cues.h"
 #include "program_util.h"
 #include "test_util.h"
 #include "win_shot.h"
 
 namespace {
 
-enum { CUE_EXIT = WM_APP + 1 };
 
 struct AttachProgram : ::testing::Test {
     TempDir dir;

@@ -24,6 +24,7 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "double_cues.h"
 #include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
@@ -31,7 +32,6 @@
 
 namespace {
 
-enum { CUE_EXIT = WM_APP + 1 };
 
 struct Entry {
     std::string text;

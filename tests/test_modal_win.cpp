@@ -26,6 +26,7 @@
 #include "../ui/shell/tabs.h"
 #include "../ui/shell/toolbar.h"
 #include "checked_heap.h"
+#include "double_cues.h"
 #include "main_window_util.h"
 #include "program_util.h"
 #include "session_util.h"
@@ -34,7 +35,6 @@
 
 namespace {
 
-const UINT CueExit = WM_APP + 1;        /* the double's cue: exit with wParam */
 
 /* What runs while a stubbed question or input box is open. */
 std::function<void()> During;
@@ -87,7 +87,7 @@ struct ModalPoints : ::testing::Test {
     /* The session's PuTTY ends normally; by default its tab closes. */
     static bool EndAndGo(int id)
     {
-        PostMessageW(FindSessionById(id)->PuttyWindow, CueExit, 0, 0);
+        PostMessageW(FindSessionById(id)->PuttyWindow, CUE_EXIT, 0, 0);
         return Until([&] { return !FindSessionById(id); }, 5000);
     }
     /* The session is there, Running, with the same PuTTY as before. */
@@ -215,7 +215,7 @@ TEST_F(ModalPoints, TabMenuOutlivedByItsSession)
     Activate(a);
     HWND puttyA = FindSessionById(a)->PuttyWindow;
     /* 다시 연결 is the third item */
-    TabMenu(2, [&] { PostMessageW(puttyA, CueExit, 0, 0); }, [&] { return !FindSessionById(a); });
+    TabMenu(2, [&] { PostMessageW(puttyA, CUE_EXIT, 0, 0); }, [&] { return !FindSessionById(a); });
     EXPECT_EQ(Script.phase, 2);
     ASSERT_EQ(FindSessionById(a), nullptr);
     EXPECT_TRUE(Untouched(b, pidB));
@@ -363,12 +363,33 @@ TEST_F(ModalPoints, KeysFollowTheActiveSession)
     EXPECT_TRUE(typedReaches(ending == a ? "b" : "a")) << "after the active session ended";
 }
 
+/* Back in the main window with the keys last in a PuTTY that has hung
+ * since: they go to the tree, and the program does not wait for PuTTY. */
+TEST_F(ModalPoints, BackToAHungPutty)
+{
+    int a = Running("a");
+    HWND putty = FindSessionById(a)->PuttyWindow;
+    ActivateSession(SessionIndex(FindSessionById(a)), true);
+    ASSERT_TRUE(Until([&] { return GetFocus() == putty; }, 3000));
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, NULL, NULL,
+                                 GetModuleHandleW(NULL), NULL);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(Until([&] { return GetForegroundWindow() == other; }, 2000));
+    PostMessageW(putty, CUE_HANG, 0, 0);
+    std::string log = dir.path + "\\a.log";
+    ASSERT_TRUE(Until([&] { return ReadBytes(WText(log)).find("hang 0") != std::string::npos; }, 3000));
+    DWORD began = GetTickCount();
+    SetForegroundWindow(MainWindow);
+    Until([] { return false; }, 500);
+    EXPECT_LT(GetTickCount() - began, 5000u);
+    EXPECT_EQ(GetFocus(), ServerTree);
+    DestroyWindow(other);
+}
+
 /* PuTTY's own boxes: its report of a lost connection is closed by the
  * program, every other box waits for the user, marked and in front. */
 namespace {
 
-const UINT CueBox = WM_APP + 11;        /* the double's box: 0 fatal error, 1 a question */
-const UINT CueHang = WM_APP + 8;
 const char *const Reason = "Remote side unexpectedly closed network connection";
 
 std::string TabLabel(int index)
@@ -402,7 +423,7 @@ struct PuttyBoxes : ModalPoints {
     /* The double shows a box; the box once it is there. */
     HWND ShowBox(int id, int kind)
     {
-        PostMessageW(FindSessionById(id)->PuttyWindow, CueBox, (WPARAM)kind, 0);
+        PostMessageW(FindSessionById(id)->PuttyWindow, CUE_BOX, (WPARAM)kind, 0);
         DWORD pid = Pid(id);
         HWND box = NULL;
         Until([&] {
@@ -440,7 +461,7 @@ TEST_F(PuttyBoxes, LostConnectionReconnectsWithoutAClick)
     pidA = Pid(a);
     HWND box = ShowBox(a, 0);
     ASSERT_NE(box, nullptr);
-    PostMessageW(FindSessionById(a)->PuttyWindow, CueHang, 0, 0);
+    PostMessageW(FindSessionById(a)->PuttyWindow, CUE_HANG, 0, 0);
     ASSERT_TRUE(Until([&] { return Pid(a) != pidA && FindSessionById(a)->State == SESSION_RUNNING; }, 10000));
     EXPECT_FALSE(IsWindow(box));
     EXPECT_TRUE(Until([] { return IsWindowEnabled(MainWindow) != FALSE; }, 2000));
@@ -455,13 +476,19 @@ TEST_F(PuttyBoxes, LostConnectionKeepsTheTabWithPuttysWords)
     ASSERT_NE(ShowBox(a, 0), nullptr);
     ASSERT_TRUE(Until([&] { return Log("a").find("box closed 1") != std::string::npos; }, 3000)) << Log("a");
     EXPECT_TRUE(Until([&] { return TabLabel(0).rfind("[끊김] a", 0) == 0; }, 2000)) << TabLabel(0);
-    EXPECT_EQ(U8(FindSessionById(a)->Reason), Reason);
     EXPECT_TRUE(IsWindowEnabled(MainWindow));
+    /* PuTTY's words in the tab's tip */
+    NMTTDISPINFOW tip = {};
+    tip.hdr.hwndFrom = (HWND)SendMessageW(TabControl, TCM_GETTOOLTIPS, 0, 0);
+    tip.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(MainWindow, WM_NOTIFY, 0, (LPARAM)&tip);
+    ASSERT_NE(tip.lpszText, nullptr);
+    EXPECT_EQ(U8(tip.lpszText), std::string("a\n") + Reason);
     /* PuTTY's "(inactive)" title changes nothing more; its end keeps the
      * tab, the reason under the status */
     Until([] { return false; }, 600);
     ASSERT_TRUE(FindSessionById(a)->Disconnected);
-    PostMessageW(FindSessionById(a)->PuttyWindow, CueExit, 1, 0);
+    PostMessageW(FindSessionById(a)->PuttyWindow, CUE_EXIT, 1, 0);
     ASSERT_TRUE(Until([&] { return FindSessionById(a)->State == SESSION_ENDED; }, 5000));
     EXPECT_EQ(Status(a), std::string("세션이 종료되었습니다 (종료 코드 1).\n") + Reason);
 }

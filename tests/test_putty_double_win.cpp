@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "double_cues.h"
 #include "test_util.h"
 
 namespace {
 
-const UINT CueExit = WM_APP + 1;
-const UINT CueTitle = WM_APP + 2;
 
 struct Double {
     PROCESS_INFORMATION pi = {};
@@ -136,7 +135,7 @@ TEST(PuttyDouble, HiddenSessionWindow)
 
     PostMessageW(hwnd, WM_CHAR, 0xE9, 0x00120001);
     PostMessageW(hwnd, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    PostMessageW(hwnd, CueTitle, 1, 0);
+    PostMessageW(hwnd, CUE_TITLE, 1, 0);
     std::vector<std::string> lines = WaitForLine(log, "title 1");
     std::vector<std::string> want = {
         "cmdline " + d.cmdline,
@@ -148,7 +147,7 @@ TEST(PuttyDouble, HiddenSessionWindow)
     EXPECT_EQ(lines, want);
     EXPECT_EQ(TitleOf(hwnd), "127.0.0.1 - PuTTY (inactive)");
 
-    PostMessageW(hwnd, CueExit, 3, 0);
+    PostMessageW(hwnd, CUE_EXIT, 3, 0);
     EXPECT_EQ(d.Exit(10000), 3u);
     lines = Lines(ReadBytes(log));
     ASSERT_FALSE(lines.empty());

@@ -19,6 +19,7 @@
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/menus.h"
 #include "../ui/shell/toolbar.h"
+#include "double_cues.h"
 #include "main_window_util.h"
 #include "program_util.h"
 #include "test_util.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-const int CueExit = WM_APP + 1;     /* the double ends with wParam as its code */
 
 struct RulesProgram : ::testing::Test {
     TempDir dir;
@@ -257,7 +257,7 @@ TEST_F(RulesProgram, TabCloseAsksForARunningSessionAndQuitDoesNotAsk)
     EXPECT_TRUE(KeyReaches("gamma", 'W')) << Focus();
 
     /* a session that has ended goes without a question */
-    PostMessageW(betaWindow, CueExit, 0, 0);
+    PostMessageW(betaWindow, CUE_EXIT, 0, 0);
     ASSERT_TRUE(LinesAre({ "beta (종료)", "gamma" })) << Lines()[0];
     middleClick();
     EXPECT_TRUE(LinesAre({ "gamma" })) << Lines().size();

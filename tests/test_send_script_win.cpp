@@ -24,6 +24,7 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "double_cues.h"
 #include "main_window_util.h"
 #include "session_util.h"
 #include "stub_prompts.h"
@@ -32,7 +33,6 @@
 
 namespace {
 
-enum { CUE_EXIT = WM_APP + 1 };
 
 /* Message loop and main timer until the condition holds. */
 /* The double's log lines for typing text, as WM_CHAR with repeat 1. */

@@ -23,6 +23,7 @@
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "double_cues.h"
 #include "main_window_util.h"
 #include "password_scan.h"
 #include "session_util.h"
@@ -30,8 +31,6 @@
 #include "test_util.h"
 #include "win_shot.h"
 
-/* The double's cues (WM_APP + n). */
-enum { CUE_EXIT = WM_APP + 1, CUE_TITLE, CUE_CONFIG_OPEN, CUE_CONFIG_CLOSE, CUE_DESTROY, CUE_STATE };
 
 struct Sessions : ::testing::Test {
     TempDir dir;

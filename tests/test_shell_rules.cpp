@@ -173,6 +173,11 @@ TEST(TabTexts, PrefixesAndSuffixes)
     EXPECT_EQ(Tab(SESSION_RUNNING, true, "web", false, true), "[끊김] web (PuTTY 확인 필요)");
     EXPECT_EQ(List(SESSION_STARTING, false, "web", true), "web (연결 중) (PuTTY 확인 필요)");
     EXPECT_EQ(List(SESSION_RUNNING, false, "web", true), "web (PuTTY 확인 필요)");
+    wchar_t tip[600];
+    ComposeTabTip(tip, 600, L"web", L"Network error: Connection reset by peer");
+    EXPECT_EQ(U8(tip), "web\nNetwork error: Connection reset by peer");
+    ComposeTabTip(tip, 600, L"web", nullptr);
+    EXPECT_EQ(U8(tip), "web");
     /* a caption of 255 characters: the tab text stops at 299 */
     std::string longCaption(255, 'x');
     EXPECT_EQ(Tab(SESSION_ENDED, false, longCaption.c_str(), true).size(), 255u + 9u + 6u);

@@ -28,6 +28,7 @@
 #include "../ui/commands/commands.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"
+#include "double_cues.h"
 #include "gui_objects.h"
 #include "../ui/tree/tree_view.h"
 #include "answer_queue.h"
@@ -39,11 +40,6 @@
 
 namespace {
 
-/* The double's cues (WM_APP + n). */
-enum {
-    CUE_EXIT = WM_APP + 1, CUE_TITLE, CUE_CONFIG_OPEN, CUE_CONFIG_CLOSE, CUE_DESTROY, CUE_STATE, CUE_CREATE,
-    CUE_HANG, CUE_FLOOD, CUE_CRASH
-};
 
 /* Server i of the folder plays kind i % KINDS. */
 enum Kind { NORMAL, TYPED, CMDLINE, CRASH, HANG, HANG_AT_START, NO_WINDOW, DESTROY, FLOOD, RECONNECT, KINDS };

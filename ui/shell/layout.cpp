@@ -78,7 +78,7 @@ void CreateMainChildren(HWND main)
     SessionListBox = CreateChild(main, WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY);
     TabControl = CreateChild(main, 0, WC_TABCONTROLW, L"",
-                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER | TCS_MULTILINE |
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER | TCS_MULTILINE | TCS_TOOLTIPS |
                                  (Settings.TabBottom ? TCS_BOTTOM : 0));
     InstallTabSubclass();
     StartPageWindow = CreateWindowExW(0, L"KestrumStart", L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 10,

@@ -38,6 +38,13 @@ void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *
     StrCopyTo(out, TAB_TEXT_MAX, buf);
 }
 
+void ComposeTabTip(wchar_t *out, int cap, const wchar_t *caption, const wchar_t *reason)
+{
+    wchar_t buf[1025];
+    StrFormat(buf, L"%s%s%s", caption ? caption : L"", StrIsEmpty(reason) ? L"" : L"\n", reason ? reason : L"");
+    StrCopyTo(out, cap, buf);
+}
+
 LayoutRect CloseMarkRect(LayoutRect item, int s, int inset)
 {
     LayoutRect r;

@@ -19,6 +19,10 @@ void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *c
  * and " (PuTTY 확인 필요)" while PuTTY shows a box of its own. */
 void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks);
 
+/* A tab's tip: the caption whole, and on a line of its own PuTTY's words
+ * on how the connection ended, when there are any; at most cap - 1. */
+void ComposeTabTip(wchar_t *out, int cap, const wchar_t *caption, const wchar_t *reason);
+
 /* The close mark of a tab with item rectangle item: size s (12 scaled),
  * inset from the right edge (5 scaled). */
 LayoutRect CloseMarkRect(LayoutRect item, int s, int inset);

@@ -352,4 +352,23 @@ static LRESULT CALLBACK TabProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 void InstallTabSubclass(void)
 {
     TabPrevious = (WNDPROC)SetWindowLongPtrW(TabControl, GWLP_WNDPROC, (LONG_PTR)TabProc);
+    /* room for a caption of 255 characters and PuTTY's reason, wrapped */
+    SendMessageW((HWND)SendMessageW(TabControl, TCM_GETTOOLTIPS, 0, 0), TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(480));
+}
+
+bool TabTipText(NMHDR *header)
+{
+    if (header->code != TTN_GETDISPINFOW || !TabControl ||
+        header->hwndFrom != (HWND)SendMessageW(TabControl, TCM_GETTOOLTIPS, 0, 0))
+        return false;
+    /* the tooltip copies the text before the next tip is asked for */
+    static wchar_t tip[CAPTION_MAX + STATUS_MAX + 1];
+    int i = (int)header->idFrom;
+    tip[0] = 0;
+    if (i >= 0 && i < SessionCount)
+        ComposeTabTip(tip, CAPTION_MAX + STATUS_MAX + 1, SessionList[i]->Caption, SessionList[i]->Reason);
+    NMTTDISPINFOW *info = (NMTTDISPINFOW *)header;
+    info->lpszText = tip;
+    info->hinst = NULL;
+    return true;
 }

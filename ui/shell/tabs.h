@@ -5,6 +5,8 @@
 #ifndef KESTRUM_UI_SHELL_TABS_H
 #define KESTRUM_UI_SHELL_TABS_H
 
+#include <windows.h>
+
 struct Session;
 
 /* The active index when it names an open session, else -1. */
@@ -22,7 +24,10 @@ void UpdateMainTitle(void);
 /* Asks before closing a running session (unless told not to), then
  * closes it with its PuTTY. */
 void RequestCloseSession(Session *s);
-/* Close marks, middle-click close, drag reordering, context menu. */
+/* Close marks, middle-click close, drag reordering, context menu, tips. */
 void InstallTabSubclass(void);
+/* The tip of the tab under the mouse (a tab strip's TTN_GETDISPINFOW);
+ * false for another tooltip's. */
+bool TabTipText(NMHDR *header);
 
 #endif

@@ -351,6 +351,10 @@ bool HandleNotify(NMHDR *header, LRESULT *result)
         *result = TBDDRET_DEFAULT;
         return true;
     }
+    if (TabTipText(header)) {
+        *result = 0;
+        return true;
+    }
     if (header->hwndFrom == TabControl && header->code == TCN_SELCHANGE) {
         ActivateSession((int)SendMessageW(TabControl, TCM_GETCURSEL, 0, 0), true);
         *result = 0;
