@@ -102,8 +102,8 @@ static void ApplySettings(const XmlElement *s)
     const XmlElement *hotkeys = XmlChild(s, L"Hotkeys");
     if (hotkeys)
         for (int i = 0; i < HOTKEY_COUNT; i++)
-            if (XmlChild(hotkeys, HotkeyActions[i].Name))
-                Settings.Hotkeys[i] = XmlChildInt(hotkeys, HotkeyActions[i].Name, 0);
+            if (XmlChild(hotkeys, HotkeySettings[i].Name))
+                Settings.Hotkeys[i] = XmlChildInt(hotkeys, HotkeySettings[i].Name, 0);
     const XmlElement *recents = XmlChild(s, L"Recents");
     if (recents) {
         for (int i = 0; i < RECENT_MAX; i++) {
@@ -237,7 +237,7 @@ static void WriteSettings(TextBuilder *b)
     }
     b->Append(L"\t\t<Hotkeys>\r\n");
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        XmlWriteIntElement(b, 3, HotkeyActions[i].Name, Settings.Hotkeys[i]);
+        XmlWriteIntElement(b, 3, HotkeySettings[i].Name, Settings.Hotkeys[i]);
     b->Append(L"\t\t</Hotkeys>\r\n");
     b->Append(L"\t\t<Recents>\r\n");
     for (int i = 0; i < RECENT_MAX; i++)

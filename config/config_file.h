@@ -48,8 +48,6 @@ enum ConfigApplyResult { CONFIG_APPLIED, CONFIG_NOT_KESTRUM };
 ConfigApplyResult ConfigApply(const char *bytes, int count);
 /* Writes the whole file; the first save of a run keeps a ".bak". */
 bool ConfigSave(void);
-/* ConfigSave, with the warning box on failure. */
-void ConfigSaveOrWarn(void);
 
 /* The Open entry of one session (exposed for the tests). */
 void ConfigWriteOpenSession(TextBuilder *b, const OpenSessionRecord *s);

@@ -7,7 +7,7 @@
 #include "../core/platform.h"
 #include "../core/text.h"
 #include "../core/xml_reader.h"
-#include "../sessions/putty_args.h"
+#include "server_params.h"
 #include "server_tree.h"
 #include "settings.h"
 
@@ -71,7 +71,7 @@ bool IsMtputtyDocument(const XmlElement *root)
 static void ApplyHotkeys(const XmlElement *hotkeys)
 {
     for (int i = 0; i < HOTKEY_COUNT; i++) {
-        const wchar_t *name = HotkeyActions[i].Name;
+        const wchar_t *name = HotkeySettings[i].Name;
         if (!XmlChild(hotkeys, name))
             continue;
         int value = XmlChildInt(hotkeys, name, 0);

@@ -6,6 +6,37 @@
 
 SettingsRecord Settings;
 
+const HotkeySetting HotkeySettings[HOTKEY_COUNT] = {
+    { L"NextTab", 0x4009 },
+    { L"PrevTab", 0x6009 },
+    { L"AppSwitch", 0x40C0 },
+    { L"acHideConnections", 0 },
+    { L"acPuttyLocation", 0 },
+    { L"acSettings", 0 },
+    { L"acHideServers", 0x6042 },
+    { L"acHideToolbar", 0x6054 },
+    { L"acAddServer", 0 },
+    { L"acAddGroup", 0 },
+    { L"acRemove", 0 },
+    { L"acDetach", 0 },
+    { L"acConnect", 0 },
+    { L"acConnectTo", 0x604B },
+    { L"acTreeProps", 0 },
+    { L"acSendScript", 0x6053 },
+    { L"acAttach", 0 },
+    { L"acRenameTab", 0x6052 },
+    { L"acImportTree", 0 },
+    { L"acExportTree", 0 },
+    { L"acHotkeysMap", 0 },
+    { L"acDuplicate", 0x6044 },
+    { L"acMultiUpdate", 0 },
+    { L"ksCloseTab", 0x6057 },
+    { L"ksReconnect", 0 },
+    { L"ksFind", 0x6046 },
+    { L"ksToggleMenu", 0x604D },
+    { L"ksSysMenu", 0x005D },
+};
+
 void SettingsSetDefaults(void)
 {
     for (int i = 0; i < RECENT_MAX; i++)
@@ -24,5 +55,5 @@ void SettingsSetDefaults(void)
     Settings.SessionsHeight = 140;
     Settings.PuttySessionsExpanded = 1;
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        Settings.Hotkeys[i] = HotkeyActions[i].Default;
+        Settings.Hotkeys[i] = HotkeySettings[i].Default;
 }

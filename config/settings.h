@@ -7,9 +7,20 @@
 #define KESTRUM_CONFIG_SETTINGS_H
 
 #include "../core/files.h"
-#include "../ui/hotkeys/hotkey_actions.h"
 
 enum { RECENT_MAX = 15 };
+
+/* The hotkeys, row by row: a value keeps the virtual key in bits 0-7 and
+ * the modifiers HK_SHIFT, HK_CTRL and HK_ALT; 0 is "no hotkey".  A row is
+ * stored under its Name; ui/hotkeys gives the rows, in the same order,
+ * their labels and commands. */
+enum { HOTKEY_COUNT = 28 };
+enum { HK_SHIFT = 0x2000, HK_CTRL = 0x4000, HK_ALT = 0x8000 };
+struct HotkeySetting {
+    const wchar_t *Name;
+    int Default;
+};
+extern const HotkeySetting HotkeySettings[HOTKEY_COUNT];
 
 /* Laid out as the platform's WINDOWPLACEMENT (44 bytes). */
 struct WindowPlacement {

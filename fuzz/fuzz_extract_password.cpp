@@ -7,6 +7,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "../config/server_params.h"
 #include "../config/server_tree.h"
 #include "../core/text.h"
 #include "../sessions/putty_args.h"

@@ -8,7 +8,7 @@
 #include <stdlib.h>
 
 #include "../core/text.h"
-#include "../sessions/send_rules.h"
+#include "../ui/dialogs/send_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

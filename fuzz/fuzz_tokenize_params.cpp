@@ -9,9 +9,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "../config/server_params.h"
 #include "../config/server_tree.h"
 #include "../core/text.h"
-#include "../sessions/putty_args.h"
 
 static bool Blank(wchar_t c)
 {

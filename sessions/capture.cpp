@@ -7,16 +7,17 @@
 #include "../config/server_tree.h"
 #include "../config/settings.h"
 #include "../core/text.h"
-#include "../ui/commands/command_ids.h"
-#include "../ui/shell/layout.h"
-#include "../ui/shell/main_window.h"
-#include "../ui/shell/tabs.h"
 #include "key_script.h"
 #include "putty_args.h"
 #include "session.h"
 
 static const wchar_t HostClass[] = L"KestrumHost";
 static const wchar_t ClipClass[] = L"KestrumClip";
+
+/* The host window's own posted requests: they go with the window, so a
+ * session closed meanwhile is not looked for. */
+enum { WM_HOST_RECONNECT = WM_APP + 40, WM_HOST_FOCUS = WM_APP + 41 };
+enum { RECONNECT_BUTTON_ID = 1 };
 
 static Session *SessionOf(HWND window)
 {
@@ -53,10 +54,10 @@ static bool FramedView(void)
 
 static void HostSize(HWND host, Session *s, int width, int height)
 {
-    int b = FramedView() ? ScaleForDpi(2) : 0;
+    int b = FramedView() ? Shell.Scale(2) : 0;
     if (s->ReconnectButton) {
-        int bw = ScaleForDpi(120), bh = ScaleForDpi(28);
-        MoveWindow(s->ReconnectButton, (width - bw) / 2, height / 2 + ScaleForDpi(10), bw, bh, TRUE);
+        int bw = Shell.Scale(120), bh = Shell.Scale(28);
+        MoveWindow(s->ReconnectButton, (width - bw) / 2, height / 2 + Shell.Scale(10), bw, bh, TRUE);
     }
     int cw = width - 2 * b, ch = height - 2 * b;
     /* the clip window's WM_SIZE refits PuTTY's window */
@@ -71,18 +72,18 @@ static void HostPaint(HWND host, Session *s)
     RECT rc;
     GetClientRect(host, &rc);
     if (s->State == SESSION_RUNNING && s->PuttyWindow) {
-        bool highlight = FramedView() && SessionIndex(s) == ActiveIndex();
+        bool highlight = FramedView() && SessionIndex(s) == Shell.ActiveIndex();
         FillRect(dc, &rc, highlight ? GetSysColorBrush(COLOR_HIGHLIGHT) : (HBRUSH)GetStockObject(BLACK_BRUSH));
     } else {
         FillRect(dc, &rc, GetSysColorBrush(COLOR_APPWORKSPACE));
         wchar_t text[600];
         SessionStatusText(s, text, 600);
-        HGDIOBJ old = SelectObject(dc, UiFont ? UiFont : GetStockObject(DEFAULT_GUI_FONT));
+        HGDIOBJ old = SelectObject(dc, Shell.Font ? Shell.Font : GetStockObject(DEFAULT_GUI_FONT));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOW));
-        rc.left += ScaleForDpi(16);
-        rc.right -= ScaleForDpi(16);
-        rc.top = rc.bottom / 2 - ScaleForDpi(40);
+        rc.left += Shell.Scale(16);
+        rc.right -= Shell.Scale(16);
+        rc.top = rc.bottom / 2 - Shell.Scale(40);
         DrawTextW(dc, text, -1, &rc, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
         SelectObject(dc, old);
     }
@@ -107,15 +108,21 @@ static LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
         PassFocusOn(s);
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == CMD_HOST_RECONNECT_BUTTON) {
-            /* by id: the session may be gone when the message arrives */
-            PostMessageW(MainWindow, WM_APP_RECONNECT, (WPARAM)s->Id, 0);
+        if (LOWORD(wParam) == RECONNECT_BUTTON_ID) {
+            /* not while the button is still being clicked */
+            PostMessageW(window, WM_HOST_RECONNECT, 0, 0);
             return 0;
         }
         break;
+    case WM_HOST_RECONNECT:
+        ReconnectSession(s);
+        return 0;
+    case WM_HOST_FOCUS:
+        Shell.Activate(SessionIndex(s), true);
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-        ActivateSession(SessionIndex(s), true);
+        Shell.Activate(SessionIndex(s), true);
         return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);
@@ -140,7 +147,7 @@ static LRESULT CALLBACK ClipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
         PassFocusOn(s);
         return 0;
     case WM_LBUTTONDOWN:
-        ActivateSession(SessionIndex(s), true);
+        Shell.Activate(SessionIndex(s), true);
         return 0;
     case WM_PARENTNOTIFY:
         /* A click into PuTTY's window, which does not take the focus by
@@ -148,7 +155,7 @@ static LRESULT CALLBACK ClipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
          * the focus is moved afterwards. */
         if (LOWORD(wParam) == WM_LBUTTONDOWN || LOWORD(wParam) == WM_RBUTTONDOWN ||
             LOWORD(wParam) == WM_MBUTTONDOWN)
-            PostMessageW(MainWindow, WM_APP_FOCUS_SESSION, (WPARAM)s->Id, 0);
+            PostMessageW(s->HostWindow, WM_HOST_FOCUS, 0, 0);
         return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);
@@ -178,7 +185,7 @@ static HWND CreateChild(const wchar_t *cls, HWND parent, Session *s)
 
 void CreateSessionWindows(Session *s)
 {
-    s->HostWindow = CreateChild(HostClass, MainWindow, s);
+    s->HostWindow = CreateChild(HostClass, Shell.Main, s);
     s->ClipWindow = CreateChild(ClipClass, s->HostWindow, s);
 }
 
@@ -249,8 +256,8 @@ void CaptureWindow(Session *s, HWND window)
             SendScript(s->Id, s->Node, s->Node->Script, 0, delay + s->Node->ScriptDelay);
     }
     int index = SessionIndex(s);
-    if (index == ActiveIndex())
-        ActivateSession(index, GetForegroundWindow() == MainWindow);
+    if (index == Shell.ActiveIndex())
+        Shell.Activate(index, GetForegroundWindow() == Shell.Main);
 }
 
 static bool SameRect(const RECT &r, const FitRect &t)
@@ -338,9 +345,9 @@ void UpdateReconnectButton(Session *s)
     bool wanted = (s->State == SESSION_ENDED || s->State == SESSION_FAILED) && s->Node;
     if (wanted && !s->ReconnectButton) {
         s->ReconnectButton = CreateWindowExW(0, L"BUTTON", L"다시 연결", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                                             s->HostWindow, (HMENU)(UINT_PTR)CMD_HOST_RECONNECT_BUTTON,
+                                             s->HostWindow, (HMENU)(UINT_PTR)RECONNECT_BUTTON_ID,
                                              GetModuleHandleW(NULL), NULL);
-        SendMessageW(s->ReconnectButton, WM_SETFONT, (WPARAM)UiFont, FALSE);
+        SendMessageW(s->ReconnectButton, WM_SETFONT, (WPARAM)Shell.Font, FALSE);
         RECT rc;
         GetClientRect(s->HostWindow, &rc);
         SendMessageW(s->HostWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
@@ -379,8 +386,8 @@ Session *AttachWindow(HWND window)
     Session *s = NewSession();
     s->ProcessId = pid;
     s->Process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
-    RebuildTabs();
-    ActivateSession(SessionCount - 1, false);
+    Shell.TabsChanged();
+    Shell.Activate(SessionCount - 1, false);
     CaptureWindow(s, window);
     return s;
 }

@@ -3,7 +3,6 @@
  */
 #include "key_post.h"
 
-#include "../ui/dialogs/prompts.h"
 #include "key_script.h"
 
 static_assert(KEY_MSG_KEYDOWN == WM_KEYDOWN && KEY_MSG_KEYUP == WM_KEYUP && KEY_MSG_CHAR == WM_CHAR,
@@ -30,9 +29,4 @@ void InstallKeyPoster(void)
 {
     KeyMessagePost = PostToWindow;
     KeyScanCode = ScanCode;
-}
-
-void ShowScriptSyntax(HWND owner)
-{
-    ShowMessage(owner, MB_ICONINFORMATION, ScriptSyntaxText);
 }

@@ -1,7 +1,7 @@
 /*
  * key_post.h: the Windows side of the key player: posting keystrokes to
  * a PuTTY window, plugging PostMessageW and MapVirtualKeyW into the
- * player of key_script.h, and the script syntax help.
+ * player of key_script.h.
  */
 #ifndef KESTRUM_SESSIONS_KEY_POST_H
 #define KESTRUM_SESSIONS_KEY_POST_H
@@ -15,8 +15,5 @@ void PostVirtualKey(HWND window, UINT vk);
 /* Sets the player's poster to PostMessageW and its scan-code mapper to
  * MapVirtualKeyW; once at start-up. */
 void InstallKeyPoster(void);
-
-/* The syntax help in an information box. */
-void ShowScriptSyntax(HWND owner);
 
 #endif

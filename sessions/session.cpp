@@ -7,9 +7,6 @@
 #include "../config/server_tree.h"
 #include "../config/settings.h"
 #include "../core/text.h"
-#include "../ui/dialogs/prompts.h"
-#include "../ui/shell/main_window.h"
-#include "../ui/shell/tabs.h"
 #include "capture.h"
 #include "key_post.h"
 #include "key_script.h"
@@ -18,6 +15,20 @@
 
 Session **SessionList;
 int SessionCount;
+
+static int SameScale(int pixels)
+{
+    return pixels;
+}
+static void NoTabs(void) {}
+static void NoSession(Session *) {}
+static void NoActivate(int, bool) {}
+static int NoActive(void)
+{
+    return -1;
+}
+static void NoInform(const wchar_t *) {}
+SessionShell Shell = { NULL, NULL, SameScale, NoTabs, NoSession, NoActivate, NoActive, NoInform };
 static int NextSessionId = 1;
 static DWORD LastPoll;
 static bool Polled;
@@ -104,8 +115,8 @@ Session *OpenSession(const ServerNode *node)
     Session *s = NewSession();
     s->Node = NodeCopy(node, false);
     UpdateSessionCaption(s);
-    RebuildTabs();
-    ActivateSession(SessionCount - 1, focus);
+    Shell.TabsChanged();
+    Shell.Activate(SessionCount - 1, focus);
     StartSession(s);
     return s;
 }
@@ -198,7 +209,7 @@ void SetSessionState(Session *s, int state)
     s->State = state;
     s->StateSince = GetTickCount();
     UpdateReconnectButton(s);
-    RefreshSessionCaption(s);
+    Shell.SessionChanged(s);
 }
 
 void TerminateSession(Session *s)
@@ -213,7 +224,7 @@ void TerminateSession(Session *s)
 void ReconnectSession(Session *s)
 {
     if (!s->Node) {
-        ShowMessage(MainWindow, MB_ICONINFORMATION, L"가져온(Attach) PuTTY 창은 다시 연결할 수 없습니다.");
+        Shell.Inform(L"가져온(Attach) PuTTY 창은 다시 연결할 수 없습니다.");
         return;
     }
     TerminateSession(s);
@@ -243,9 +254,9 @@ void CloseSessions(Session *keep)
         if (i < SessionCount && SessionList[i] != keep)
             CloseSession(SessionList[i], true);
     ClosingMany = false;
-    RebuildTabs();
+    Shell.TabsChanged();
     if (SessionCount > 0)
-        ActivateSession(SessionIndex(keep) >= 0 ? SessionIndex(keep) : 0, true);
+        Shell.Activate(SessionIndex(keep) >= 0 ? SessionIndex(keep) : 0, true);
 }
 
 void RemoveSession(Session *s)
@@ -253,7 +264,7 @@ void RemoveSession(Session *s)
     int index = SessionIndex(s);
     if (index < 0)
         return;
-    int active = ActiveIndex();
+    int active = Shell.ActiveIndex();
     SessionCount--;
     MemCopy(SessionList + index, SessionList + index + 1, (size_t)(SessionCount - index) * sizeof *SessionList);
     DeletePasswordFile(s);
@@ -264,9 +275,9 @@ void RemoveSession(Session *s)
     MemFree(s);
     if (ClosingMany)
         return;
-    RebuildTabs();
+    Shell.TabsChanged();
     if (SessionCount > 0)
-        ActivateSession(IndexAfterRemoval(index, active, SessionCount), true);
+        Shell.Activate(IndexAfterRemoval(index, active, SessionCount), true);
 }
 
 void SessionEnded(Session *s, bool normal)
@@ -406,7 +417,7 @@ static void PollRunning(Session *s, bool ended, DWORD now)
     if (!StrEqual(title, s->WindowTitle)) {
         StrCopyTo(s->WindowTitle, CAPTION_MAX, title);
         UpdateSessionCaption(s);
-        RefreshSessionCaption(s);
+        Shell.SessionChanged(s);
     }
     if (s->PuttyBox && CloseFatalErrorBox(s))
         s->FatalBoxClosed = true;
@@ -424,7 +435,7 @@ static void PollRunning(Session *s, bool ended, DWORD now)
                 CloseSession(s, true);
                 return;
             case END_KEEP:
-                RefreshSessionCaption(s);
+                Shell.SessionChanged(s);
                 break;
             }
         }
@@ -432,7 +443,7 @@ static void PollRunning(Session *s, bool ended, DWORD now)
         /* restarted from PuTTY's own menu */
         s->Disconnected = false;
         s->Reason[0] = 0;
-        RefreshSessionCaption(s);
+        Shell.SessionChanged(s);
     }
     if (now - s->LastFit > 1000)
         CheckPuttyWindowFit(s);
@@ -563,7 +574,7 @@ static void FindPuttyBoxes(void)
         Session *s = SessionList[i];
         if (shown[i] != s->PuttyBox) {
             s->PuttyBox = shown[i];
-            RefreshSessionCaption(s);
+            Shell.SessionChanged(s);
         }
     }
     MemFree(shown);

@@ -54,6 +54,21 @@ struct Session {
 extern Session **SessionList;
 extern int SessionCount;
 
+/* What the sessions ask of the window that shows them, filled in by the
+ * user interface when it creates that window; until then the calls do
+ * nothing. */
+struct SessionShell {
+    HWND Main;                              /* parent of the host windows */
+    HFONT Font;                             /* of the status text and the reconnect button */
+    int (*Scale)(int pixels);               /* to the screen's DPI */
+    void (*TabsChanged)(void);              /* sessions added, removed or reordered */
+    void (*SessionChanged)(Session *s);     /* its caption, state or marks */
+    void (*Activate)(int index, bool focus);
+    int (*ActiveIndex)(void);
+    void (*Inform)(const wchar_t *text);    /* an information box */
+};
+extern SessionShell Shell;
+
 /* Plugs the sessions into the key player and the configuration writer;
  * once at start-up. */
 void SessionsInit(void);

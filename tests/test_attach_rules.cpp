@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../sessions/attach_rules.h"
+#include "../ui/dialogs/attach_rules.h"
 #include "test_util.h"
 
 namespace {

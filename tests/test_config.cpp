@@ -74,7 +74,7 @@ TEST(Settings, Defaults)
                                          24651, 0, 24659, 0, 24658, 0, 0, 0, 24644, 0, 24663, 0,
                                          24646, 24653, 93 };
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        EXPECT_EQ(Settings.Hotkeys[i], expected[i]) << U8(HotkeyActions[i].Name);
+        EXPECT_EQ(Settings.Hotkeys[i], expected[i]) << U8(HotkeySettings[i].Name);
     Settings.Recents[0] = StrDup(L"x");
     Settings.SendScriptText = StrDup(L"y");
     SettingsSetDefaults();
@@ -274,8 +274,8 @@ TEST_F(ConfigFile, DefaultFileExactly)
         "\t\t</Layout>\r\n"
         "\t\t<Hotkeys>\r\n";
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        expected += "\t\t\t<" + U8(HotkeyActions[i].Name) + ">" + std::to_string(HotkeyActions[i].Default) +
-                    "</" + U8(HotkeyActions[i].Name) + ">\r\n";
+        expected += "\t\t\t<" + U8(HotkeySettings[i].Name) + ">" + std::to_string(HotkeySettings[i].Default) +
+                    "</" + U8(HotkeySettings[i].Name) + ">\r\n";
     expected +=
         "\t\t</Hotkeys>\r\n"
         "\t\t<Recents>\r\n"

@@ -6,6 +6,7 @@
 #include "../config/config_file.h"
 #include "../config/settings.h"
 #include "../core/text.h"
+#include "../ui/dialogs/config_warn.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 

@@ -24,7 +24,7 @@ TEST(HotkeyRules, AKeyBelongsToOneAction)
 {
     int values[HOTKEY_COUNT];
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        values[i] = HotkeyActions[i].Default;
+        values[i] = HotkeySettings[i].Default;
     const int settings = 5, toolbar = 7;
     ASSERT_EQ(values[toolbar], 0x6054);
     EXPECT_EQ(AssignHotkey(values, settings, 0x6054), toolbar);
@@ -47,7 +47,7 @@ TEST(HotkeyRules, ControlEncodingRoundTrips)
     EXPECT_EQ(HotkeyFromControl(0x0C00 | VK_A), HK_ALT | VK_A);     /* extended dropped */
     EXPECT_EQ(HotkeyFromControl(0x0200), 0);                         /* no key: none */
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        EXPECT_EQ(HotkeyFromControl(HotkeyToControl(HotkeyActions[i].Default)), HotkeyActions[i].Default);
+        EXPECT_EQ(HotkeyFromControl(HotkeyToControl(HotkeySettings[i].Default)), HotkeySettings[i].Default);
     /* RegisterHotKey's MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4 */
     EXPECT_EQ(HotkeyModifiers(HK_CTRL | HK_SHIFT | VK_A), 6u);
     EXPECT_EQ(HotkeyModifiers(HK_ALT | VK_A), 1u);

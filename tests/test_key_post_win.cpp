@@ -15,6 +15,7 @@
 #include "../core/text.h"
 #include "../sessions/key_post.h"
 #include "../sessions/key_script.h"
+#include "../ui/dialogs/dialog_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 

@@ -259,5 +259,5 @@ TEST(MenuRules, MenuBarTable)
     EXPECT_EQ(commands.size(), (size_t)(CMD_ABOUT - CMD_QUICK_CONNECT + 1));
     /* and so every hotkey can show its key in a label */
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        EXPECT_TRUE(commands.count(HotkeyActions[i].Command)) << U8(HotkeyActions[i].Name);
+        EXPECT_TRUE(commands.count(HotkeyActions[i].Command)) << U8(HotkeySettings[i].Name);
 }

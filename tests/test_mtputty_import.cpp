@@ -152,12 +152,12 @@ TEST_F(MtputtyImport, ReplaceTakesTreeOptionsAndHotkeys)
                              " NoCloseConfirm=1 CloseButtonOnTabs=0 TabBottom=1 SaveLayout=1 SaveSessions=1");
     int expected[HOTKEY_COUNT];
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        expected[i] = HotkeyActions[i].Default;
+        expected[i] = HotkeySettings[i].Default;
     expected[12] = 24656;       /* acConnect */
     expected[13] = 0;           /* acConnectTo */
     expected[5] = 32881;        /* acSettings, Alt+F2 as MTPuTTY wrote it */
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        EXPECT_EQ(Settings.Hotkeys[i], expected[i]) << U8(HotkeyActions[i].Name);
+        EXPECT_EQ(Settings.Hotkeys[i], expected[i]) << U8(HotkeySettings[i].Name);
 }
 
 TEST_F(MtputtyImport, PasswordsTakenOrCounted)

@@ -21,6 +21,7 @@
 #include "../sessions/putty_discovery.h"
 #include "../sessions/putty_sessions.h"
 #include "../ui/commands/commands.h"
+#include "../ui/hotkeys/hotkey_actions.h"
 #include "../ui/hotkeys/hotkey_text.h"
 #include "../ui/hotkeys/hotkeys.h"
 #include "../ui/shell/layout.h"
@@ -222,7 +223,7 @@ TEST_F(MtputtyCommand, SuggestedFileReplacesTreeAndOptions)
     EXPECT_EQ(PuttyVersionMinor, 0);
     EXPECT_NE(GetWindowLongW(TabControl, GWL_STYLE) & TCS_BOTTOM, 0);
     EXPECT_EQ(Settings.CloseButtonOnTabs, 0);
-    EXPECT_EQ(Settings.Hotkeys[0], HotkeyActions[0].Default);
+    EXPECT_EQ(Settings.Hotkeys[0], HotkeySettings[0].Default);
     EXPECT_EQ(MenuLabel(CMD_SETTINGS).substr(MenuLabel(CMD_SETTINGS).find('\t') + 1), KeyText(0x8071));
     EXPECT_EQ(MenuLabel(CMD_QUICK_CONNECT).find('\t'), std::string::npos);
 
@@ -268,7 +269,7 @@ TEST_F(MtputtyCommand, ChosenFileAddedAndBulkChangeOffered)
     /* add mode takes no options */
     EXPECT_EQ(std::to_string(Settings.TabBottom) + U8(Settings.PuttyPath), options);
     for (int i = 0; i < HOTKEY_COUNT; i++)
-        EXPECT_EQ(Settings.Hotkeys[i], HotkeyActions[i].Default) << U8(HotkeyActions[i].Name);
+        EXPECT_EQ(Settings.Hotkeys[i], HotkeySettings[i].Default) << U8(HotkeySettings[i].Name);
     EXPECT_EQ(GetWindowLongW(TabControl, GWL_STYLE) & TCS_BOTTOM, 0);
     EXPECT_TRUE(SavedHas("<DisplayName>MTPuTTY에서 가져옴</DisplayName>"));
     EXPECT_TRUE(SavedHas("<DisplayName>own</DisplayName>"));
@@ -318,7 +319,7 @@ TEST_F(MtputtyCommand, CancelledOrUnreadableChangesNothing)
         EXPECT_EQ(Asks[1].text, NotRead);
         EXPECT_EQ(TreeShape(ServersRoot), "[mine: own]");
         EXPECT_EQ(RootItems().find("mine"), 0u) << RootItems();
-        EXPECT_EQ(Settings.Hotkeys[13], HotkeyActions[13].Default);
+        EXPECT_EQ(Settings.Hotkeys[13], HotkeySettings[13].Default);
     }
     EXPECT_FALSE(PathExists(ConfigFilePath));
 }

@@ -3,6 +3,7 @@
  */
 #include <gtest/gtest.h>
 
+#include "../config/server_params.h"
 #include "../config/server_tree.h"
 #include "../config/settings.h"
 #include "../core/text.h"

@@ -13,6 +13,7 @@
 #include "../config/settings.h"
 #include "../core/files.h"
 #include "../core/text.h"
+#include "../ui/dialogs/config_warn.h"
 #include "../ui/dialogs/quick_rules.h"
 #include "faulty_platform.h"
 #include "test_util.h"

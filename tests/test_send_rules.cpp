@@ -10,8 +10,8 @@
 
 #include "../core/text.h"
 #include "../sessions/key_script.h"
-#include "../sessions/send_rules.h"
 #include "../ui/commands/command_ids.h"
+#include "../ui/dialogs/send_rules.h"
 #include "test_util.h"
 
 namespace {

@@ -55,6 +55,8 @@ else
 fi
 echo "== Native build with sanitizers"
 run_ctest build/native --output-on-failure --timeout 600
+echo "== The product's floors"
+tools/check-includes.sh || status=1
 
 wine_session_stop
 [ -n "$retried" ] && echo "Passed only on their retry (flaky):$retried"

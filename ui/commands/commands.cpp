@@ -17,6 +17,8 @@
 #include "../../sessions/key_script.h"
 #include "../../sessions/putty_discovery.h"
 #include "../../sessions/session.h"
+#include "../dialogs/config_warn.h"
+#include "../dialogs/dialog_util.h"
 #include "../dialogs/launchers.h"
 #include "../dialogs/prompts.h"
 #include "../hotkeys/hotkeys.h"

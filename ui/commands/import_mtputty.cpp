@@ -9,6 +9,7 @@
 #include "../../config/mtputty_import.h"
 #include "../../core/files.h"
 #include "../../sessions/putty_discovery.h"
+#include "../dialogs/config_warn.h"
 #include "../dialogs/launchers.h"
 #include "../dialogs/prompts.h"
 #include "../hotkeys/hotkeys.h"

@@ -9,6 +9,7 @@
 #include "../../config/tree_exchange.h"
 #include "../../core/files.h"
 #include "../../core/text.h"
+#include "../dialogs/config_warn.h"
 #include "../dialogs/launchers.h"
 #include "../dialogs/prompts.h"
 #include "../shell/main_window.h"

@@ -3,9 +3,9 @@
  */
 #include "bulk_rules.h"
 
+#include "../../config/server_params.h"
 #include "../../config/server_tree.h"
 #include "../../core/text.h"
-#include "../../sessions/putty_args.h"
 
 int CheckBulkPasswords(const wchar_t *password, const wchar_t *repeated)
 {

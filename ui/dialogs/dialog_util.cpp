@@ -4,8 +4,10 @@
 #include "dialog_util.h"
 
 #include "../../core/text.h"
+#include "../../sessions/key_script.h"
 #include "../hotkeys/hotkeys.h"
 #include "../shell/main_window.h"
+#include "prompts.h"
 
 INT_PTR RunModalDialog(int templateId, DLGPROC proc, LPARAM param)
 {
@@ -44,4 +46,9 @@ void SetItemInt(HWND dialog, int id, int value)
     wchar_t text[12];
     StrFromInt(text, value);
     SetDlgItemTextW(dialog, id, text);
+}
+
+void ShowScriptSyntax(HWND owner)
+{
+    ShowMessage(owner, MB_ICONINFORMATION, ScriptSyntaxText);
 }

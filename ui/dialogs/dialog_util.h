@@ -19,4 +19,7 @@ int GetItemInt(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, const wchar_t *text);
 void SetItemInt(HWND dialog, int id, int value);
 
+/* The login script syntax help in an information box. */
+void ShowScriptSyntax(HWND owner);
+
 #endif

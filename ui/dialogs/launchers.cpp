@@ -5,12 +5,12 @@
 #include "launchers.h"
 
 #include "../../resources/resource.h"
-#include "../../sessions/attach.h"
-#include "../../sessions/send_script.h"
 #include "../hotkeys/hotkey_dialog.h"
+#include "attach.h"
 #include "bulk_password.h"
 #include "dialog_util.h"
 #include "quick_connect.h"
+#include "send_script.h"
 #include "server_properties.h"
 #include "settings_dialog.h"
 

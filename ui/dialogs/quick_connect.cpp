@@ -13,6 +13,7 @@
 #include "../../sessions/session.h"
 #include "../shell/toolbar.h"
 #include "../tree/tree_view.h"
+#include "config_warn.h"
 #include "dialog_util.h"
 #include "launchers.h"
 #include "prompts.h"

@@ -104,7 +104,7 @@ static void OnCommand(HWND dialog, int id)
     }
     case IDC_HK_DEFAULTS:
         for (int i = 0; i < HOTKEY_COUNT; i++)
-            Working[i] = HotkeyActions[i].Default;
+            Working[i] = HotkeySettings[i].Default;
         ShowAllKeys(dialog);
         break;
     case IDOK:

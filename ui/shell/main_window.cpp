@@ -108,6 +108,25 @@ void FollowFocus(void)
     }
 }
 
+static void InformAboutSession(const wchar_t *text)
+{
+    ShowMessage(MainWindow, MB_ICONINFORMATION, L"%s", text);
+}
+
+/* The sessions' host windows live in the main window, and their changes
+ * show in its tabs. */
+static void ShowSessionsHere(HWND window)
+{
+    Shell.Main = window;
+    Shell.Font = UiFont;
+    Shell.Scale = ScaleForDpi;
+    Shell.TabsChanged = RebuildTabs;
+    Shell.SessionChanged = RefreshSessionCaption;
+    Shell.Activate = ActivateSession;
+    Shell.ActiveIndex = ActiveIndex;
+    Shell.Inform = InformAboutSession;
+}
+
 static void OnTimer(void)
 {
     SessionsTick();
@@ -301,6 +320,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     switch (msg) {
     case WM_CREATE:
         MainWindow = window;
+        ShowSessionsHere(window);
         CreateMainChildren(window);
         SetTimer(window, MAIN_TIMER_ID, 50, NULL);
         return 0;
@@ -403,14 +423,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_APP_RESTORE_FOCUS:
         OnRestoreFocus();
-        return 0;
-    case WM_APP_FOCUS_SESSION:
-        if (Session *s = FindSessionById((int)wParam))
-            ActivateSession(SessionIndex(s), true);
-        return 0;
-    case WM_APP_RECONNECT:
-        if (Session *s = FindSessionById((int)wParam))
-            ReconnectSession(s);
         return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);

@@ -16,10 +16,8 @@ enum { MAIN_TIMER_ID = 1 };
 /* Private messages of the main window, always posted. */
 enum {
     WM_APP_RESTORE_FOCUS = WM_APP + 1,
-    WM_APP_RECONNECT = WM_APP + 3,      /* wParam: Session.Id */
     WM_APP_COMMAND_FOR = WM_APP + 4,    /* wParam: command, lParam: Session.Id or 0 */
     WM_APP_MENU_DONE = WM_APP + 5,      /* after the menu bar's command, if any */
-    WM_APP_FOCUS_SESSION = WM_APP + 6,  /* wParam: Session.Id, made active with the focus */
 };
 
 void CreateUiFont(void);

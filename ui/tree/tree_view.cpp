@@ -16,6 +16,7 @@
 #include "../../core/text.h"
 #include "../../sessions/session.h"
 #include "../commands/commands.h"
+#include "../dialogs/config_warn.h"
 #include "../hotkeys/hotkeys.h"
 #include "../shell/layout.h"
 #include "../shell/main_window.h"

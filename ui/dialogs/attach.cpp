@@ -3,12 +3,12 @@
  */
 #include "attach.h"
 
-#include "../resources/resource.h"
-#include "../ui/dialogs/dialog_util.h"
-#include "../ui/dialogs/prompts.h"
-#include "../ui/shell/main_window.h"
+#include "../../resources/resource.h"
+#include "../../sessions/capture.h"
+#include "../shell/main_window.h"
 #include "attach_rules.h"
-#include "capture.h"
+#include "dialog_util.h"
+#include "prompts.h"
 
 bool IsAttachCandidate(HWND window)
 {

@@ -3,19 +3,19 @@
  */
 #include "send_script.h"
 
-#include "../config/settings.h"
-#include "../core/files.h"
-#include "../core/text.h"
-#include "../resources/resource.h"
-#include "../ui/dialogs/dialog_util.h"
-#include "../ui/dialogs/prompts.h"
-#include "../ui/hotkeys/hotkeys.h"
-#include "../ui/shell/menus.h"
-#include "../ui/shell/tabs.h"
-#include "key_post.h"
-#include "key_script.h"
+#include "../../config/settings.h"
+#include "../../core/files.h"
+#include "../../core/text.h"
+#include "../../resources/resource.h"
+#include "../../sessions/key_post.h"
+#include "../../sessions/key_script.h"
+#include "../../sessions/session.h"
+#include "../hotkeys/hotkeys.h"
+#include "../shell/menus.h"
+#include "../shell/tabs.h"
+#include "dialog_util.h"
+#include "prompts.h"
 #include "send_rules.h"
-#include "session.h"
 
 static const wchar_t ScriptFileFilter[] = L"텍스트 파일\0*.txt\0모든 파일\0*.*\0";
 

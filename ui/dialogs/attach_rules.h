@@ -2,8 +2,8 @@
  * attach_rules.h: the texts of the attach dialog's list, without
  * windows.
  */
-#ifndef KESTRUM_SESSIONS_ATTACH_RULES_H
-#define KESTRUM_SESSIONS_ATTACH_RULES_H
+#ifndef KESTRUM_UI_DIALOGS_ATTACH_RULES_H
+#define KESTRUM_UI_DIALOGS_ATTACH_RULES_H
 
 /* An entry shows at most this many characters of a window title. */
 enum { ATTACH_TITLE_MAX = 255 };

@@ -3,7 +3,7 @@
  */
 #include "attach_rules.h"
 
-#include "../core/text.h"
+#include "../../core/text.h"
 
 void AttachEntryText(const wchar_t *title, wchar_t *out)
 {

@@ -6,8 +6,8 @@
  *
  * The decisions behind it are send_rules.h.
  */
-#ifndef KESTRUM_SESSIONS_SEND_SCRIPT_H
-#define KESTRUM_SESSIONS_SEND_SCRIPT_H
+#ifndef KESTRUM_UI_DIALOGS_SEND_SCRIPT_H
+#define KESTRUM_UI_DIALOGS_SEND_SCRIPT_H
 
 #include <windows.h>
 

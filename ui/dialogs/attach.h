@@ -8,8 +8,8 @@
  * PuTTYs this program starts stay hidden until captured, so neither is
  * offered.  AttachWindow (capture.h) makes the session.
  */
-#ifndef KESTRUM_SESSIONS_ATTACH_H
-#define KESTRUM_SESSIONS_ATTACH_H
+#ifndef KESTRUM_UI_DIALOGS_ATTACH_H
+#define KESTRUM_UI_DIALOGS_ATTACH_H
 
 #include <windows.h>
 

@@ -4,10 +4,10 @@
  */
 #include "send_rules.h"
 
-#include "../core/platform.h"
-#include "../core/text.h"
-#include "../ui/commands/command_ids.h"
-#include "key_script.h"
+#include "../../core/platform.h"
+#include "../../core/text.h"
+#include "../../sessions/key_script.h"
+#include "../commands/command_ids.h"
 
 int ClampSendTarget(int target)
 {

@@ -1,9 +1,11 @@
 /*
  * config_warn.cpp: saving with the user told of a failure.
  */
-#include "../ui/dialogs/prompts.h"
-#include "../ui/shell/main_window.h"
-#include "config_file.h"
+#include "config_warn.h"
+
+#include "../../config/config_file.h"
+#include "../shell/main_window.h"
+#include "prompts.h"
 
 void ConfigSaveOrWarn(void)
 {

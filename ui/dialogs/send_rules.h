@@ -4,8 +4,8 @@
  * entry of the special-key pop-up inserts, and how the bytes of a script
  * file become the text of the edit.
  */
-#ifndef KESTRUM_SESSIONS_SEND_RULES_H
-#define KESTRUM_SESSIONS_SEND_RULES_H
+#ifndef KESTRUM_UI_DIALOGS_SEND_RULES_H
+#define KESTRUM_UI_DIALOGS_SEND_RULES_H
 
 /* Settings.SendScriptTarget */
 enum { SEND_TARGET_ACTIVE = 0, SEND_TARGET_ALL = 1, SEND_TARGET_SELECTED = 2 };
