@@ -294,11 +294,11 @@ static void OnRestoreFocus(void)
         return;
     /* a saved PuTTY window is another process's: a hung one would hang
      * the focus change */
-    if (SavedFocus && IsWindow(SavedFocus) && IsWindowVisible(SavedFocus) &&
-        PuttyWindowAnswers(SavedFocus, ANSWER_SOON_MS))
+    if (SavedFocus && SavedFocus != (s ? s->PuttyWindow : NULL) && IsWindow(SavedFocus) &&
+        IsWindowVisible(SavedFocus) && PuttyWindowAnswers(SavedFocus, ANSWER_SOON_MS))
         SetFocus(SavedFocus);
     else
-        FocusDefault();
+        SetFocus(ServerTree);     /* the active PuTTY was just asked */
 }
 
 static LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam)
