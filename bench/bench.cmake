@@ -2,7 +2,7 @@
 # them.  Outside the normal build: nothing here builds unless asked for.
 set(BENCH_DIR ${CMAKE_SOURCE_DIR}/bench)
 add_library(bench_common STATIC EXCLUDE_FROM_ALL ${BENCH_DIR}/generate.cpp ${BENCH_DIR}/bench_util.cpp
-    ${CMAKE_SOURCE_DIR}/tests/gui_objects.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/fixtures/gui_objects.cpp)
 target_link_libraries(bench_common PUBLIC kestrum_pure psapi gdi32 user32)
 target_compile_options(bench_common PRIVATE ${KESTRUM_FLAGS})
 
@@ -19,8 +19,8 @@ add_executable(bench_hello_dlls WIN32 EXCLUDE_FROM_ALL ${BENCH_DIR}/bench_hello.
 target_compile_definitions(bench_hello_dlls PRIVATE HELLO_WITH_KESTRUM_DLLS)
 target_link_libraries(bench_hello_dlls PRIVATE ${KESTRUM_SYSTEM_LIBS})
 add_executable(bench_ui EXCLUDE_FROM_ALL ${BENCH_DIR}/bench_ui.cpp
-    ${CMAKE_SOURCE_DIR}/tests/main_window_util.cpp ${CMAKE_SOURCE_DIR}/tests/stub_prompts.cpp
-    ${CMAKE_SOURCE_DIR}/tests/win_tests.rc)
+    ${CMAKE_SOURCE_DIR}/tests/fixtures/main_window_util.cpp ${CMAKE_SOURCE_DIR}/tests/fixtures/stub_prompts.cpp
+    ${CMAKE_SOURCE_DIR}/tests/fixtures/win_tests.rc)
 target_link_libraries(bench_ui PRIVATE kestrum_win)
 add_dependencies(bench_ui putty_double)
 set(BENCH_TARGETS bench_config bench_start bench_hello bench_hello_dlls bench_ui)

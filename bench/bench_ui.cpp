@@ -1,6 +1,6 @@
 /*
  * bench_ui: the program's real main window inside this process, with
- * real sessions of the PuTTY double (tests/putty_double.cpp):
+ * real sessions of the PuTTY double (tests/fixtures/putty_double.cpp):
  * RefillTree of 10,000 servers; the latency from the double's window to
  * its capture, and what 200 sessions opened and closed leave behind;
  * SessionsTick and LayoutMainWindow with 64 running sessions.
@@ -20,7 +20,7 @@
 #include "../sessions/capture.h"
 #include "../sessions/putty_discovery.h"
 #include "../sessions/session.h"
-#include "../tests/main_window_util.h"
+#include "../tests/fixtures/main_window_util.h"
 #include "../ui/shell/layout.h"
 #include "../ui/shell/main_window.h"
 #include "../ui/shell/tabs.h"

@@ -3,7 +3,7 @@
  */
 #include "bench_util.h"
 
-#include "../tests/gui_objects.h"
+#include "../tests/fixtures/gui_objects.h"
 
 #include <psapi.h>
 
