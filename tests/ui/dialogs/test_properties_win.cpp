@@ -21,6 +21,7 @@
 #include "ui/dialogs/properties_rules.h"
 #include "ui/dialogs/server_properties.h"
 #include "main_window_util.h"
+#include "program_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
 #include "win_shot.h"

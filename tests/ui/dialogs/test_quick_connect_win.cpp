@@ -30,6 +30,7 @@
 #include "ui/shell/toolbar.h"
 #include "ui/tree/tree_view.h"
 #include "main_window_util.h"
+#include "program_util.h"
 #include "session_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
@@ -147,7 +148,7 @@ TEST_F(QuickConnect, DialogOpensWithHistoryProtocolsAndSessions)
     Settings.Recents[2] = StrDup(L"");      /* a stray empty slot is not offered */
     Settings.Recents[3] = StrDup(L"[fe80::1]:22");
     Open();
-    EXPECT_EQ(Text(dialog), "빠른 연결");
+    EXPECT_EQ(WindowText(dialog), "빠른 연결");
     EXPECT_EQ(List(Item(IDC_SRV_HOST)), "root@web1:822|db1|[fe80::1]:22");
     EXPECT_EQ(Text(IDC_SRV_HOST), "");
     ASSERT_EQ(SendMessageW(Item(IDC_SRV_PROTOCOL), CB_GETCOUNT, 0, 0), CON_COUNT);
