@@ -71,6 +71,8 @@ static void ApplyLayout(const XmlElement *layout)
     Settings.HideTree = XmlChildInt(layout, L"HideTree", 0);
     Settings.HideSessions = XmlChildInt(layout, L"HideSessions", 0);
     Settings.ViewMode = XmlChildInt(layout, L"ViewMode", 0) & 3;
+    Settings.ShowBroadcastBar = XmlChildInt(layout, L"ShowBroadcastBar", 0) != 0;
+    Settings.ViewMembersOnly = XmlChildInt(layout, L"ViewMembersOnly", 0) != 0;
     Settings.TreeWidth = XmlChildInt(layout, L"TreeWidth", Settings.TreeWidth);
     Settings.SessionsHeight = XmlChildInt(layout, L"SessionsHeight", Settings.SessionsHeight);
     const XmlElement *w = XmlChild(layout, L"Window");
@@ -133,6 +135,7 @@ static void ReadOpenSessions(const XmlElement *open)
         p->Uid = StrDup(XmlAttr(c, L"uid"));
         p->Session = StrDup(XmlAttr(c, L"session"));
         p->Caption = StrDup(XmlAttr(c, L"caption"));
+        p->Member = ParseInt(XmlAttr(c, L"group")) == 1;
         if (XmlChild(c, L"Node")) {
             ServerNode *holder = NodeNew(NODE_FOLDER);
             NodeReadList(holder, c, false);
@@ -227,6 +230,8 @@ static void WriteSettings(TextBuilder *b)
         XmlWriteIntElement(b, 3, L"HideTree", Settings.HideTree);
         XmlWriteIntElement(b, 3, L"HideSessions", Settings.HideSessions);
         XmlWriteIntElement(b, 3, L"ViewMode", Settings.ViewMode);
+        XmlWriteIntElement(b, 3, L"ShowBroadcastBar", Settings.ShowBroadcastBar);
+        XmlWriteIntElement(b, 3, L"ViewMembersOnly", Settings.ViewMembersOnly);
         XmlWriteIntElement(b, 3, L"TreeWidth", Settings.TreeWidth);
         XmlWriteIntElement(b, 3, L"SessionsHeight", Settings.SessionsHeight);
         if (Settings.WindowValid)
@@ -258,6 +263,8 @@ void ConfigWriteOpenSession(TextBuilder *b, const OpenSessionRecord *s)
     if (s->CaptionIsCustom)
         XmlWriteEscaped(b, s->Caption);
     b->AppendChar('"');
+    if (s->Member)
+        b->Append(L" group=\"1\"");
     const ServerNode *inTree = StrIsEmpty(n->UID) ? NULL : NodeFindByUid(ServersRoot, n->UID);
     if (inTree) {
         b->Append(L" uid=\"");

@@ -23,6 +23,7 @@ struct PendingOpenSession {
     wchar_t *Session;
     wchar_t *Caption;
     ServerNode *Node;           /* inline server, detached; or null */
+    bool Member;                /* of the broadcast group */
     PendingOpenSession *Next;
 };
 extern PendingOpenSession *PendingOpenSessions;
@@ -34,6 +35,7 @@ struct OpenSessionRecord {
     const ServerNode *Node;     /* the session's own copy, or null */
     const wchar_t *Caption;
     bool CaptionIsCustom;
+    bool Member;                /* of the broadcast group */
 };
 typedef bool (*OpenSessionSource)(int index, OpenSessionRecord *out);
 extern OpenSessionSource ConfigOpenSessionAt;

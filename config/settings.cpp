@@ -35,6 +35,8 @@ const HotkeySetting HotkeySettings[HOTKEY_COUNT] = {
     { L"ksFind", 0x6046 },
     { L"ksToggleMenu", 0x604D },
     { L"ksSysMenu", 0x005D },
+    { L"acBroadcastBar", 0 },
+    { L"acBroadcastMember", 0 },
 };
 
 void SettingsSetDefaults(void)

@@ -14,7 +14,7 @@ enum { RECENT_MAX = 15 };
  * the modifiers HK_SHIFT, HK_CTRL and HK_ALT; 0 is "no hotkey".  A row is
  * stored under its Name; ui/hotkeys gives the rows, in the same order,
  * their labels and commands. */
-enum { HOTKEY_COUNT = 28 };
+enum { HOTKEY_COUNT = 30 };
 enum { HK_SHIFT = 0x2000, HK_CTRL = 0x4000, HK_ALT = 0x8000 };
 struct HotkeySetting {
     const wchar_t *Name;
@@ -51,6 +51,8 @@ struct SettingsRecord {
     int HideTree;
     int HideSessions;
     int ViewMode;
+    int ShowBroadcastBar;
+    int ViewMembersOnly;        /* the tiled view modes show the broadcast group alone */
     int PasswordMode;
     int PasswordDelay;
     int TreeWidth;

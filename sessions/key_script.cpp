@@ -314,6 +314,24 @@ static void PostKey(void *window, unsigned vk)
     KeyMessagePost(window, KEY_MSG_KEYUP, vk, lParam | KEY_UP_FLAGS);
 }
 
+void PostKeyEvent(void *window, KeyEvent e)
+{
+    if (!KeyMessagePost)
+        return;
+    if (e.Kind == KEY_KEY)
+        PostKey(window, (unsigned)e.Value);
+    else if (e.Kind == KEY_CHAR)
+        KeyMessagePost(window, KEY_MSG_CHAR, (uint32_t)e.Value, 1);
+}
+
+int SpecialKeyRowOfKey(int vk)
+{
+    for (int i = 0; i < SPECIAL_KEY_COUNT; i++)
+        if (!SpecialKeyTable[i].Char && SpecialKeyTable[i].VirtualKey == vk)
+            return i;
+    return -1;
+}
+
 /* Sends up to 64 due events of one queue to its window. */
 static void PlayQueue(KeyQueue *q, void *window, uint32_t now)
 {
@@ -326,14 +344,10 @@ static void PlayQueue(KeyQueue *q, void *window, uint32_t now)
             q->DueTick = now + (e.Value > 0 ? (uint32_t)e.Value : 0u);
             return;
         }
-        if (e.Kind == KEY_KEY) {
-            PostKey(window, (unsigned)e.Value);
-        } else if (e.Kind == KEY_CHAR) {
-            KeyMessagePost(window, KEY_MSG_CHAR, (uint32_t)e.Value, 1);
-            if (e.Value == 13 && q->LineDelay > 0) {
-                q->DueTick = now + (uint32_t)q->LineDelay;
-                return;
-            }
+        PostKeyEvent(window, e);
+        if (e.Kind == KEY_CHAR && e.Value == 13 && q->LineDelay > 0) {
+            q->DueTick = now + (uint32_t)q->LineDelay;
+            return;
         }
     }
 }

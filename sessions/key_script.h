@@ -111,6 +111,12 @@ KeyQueue *SendSpecialKey(int sessionId, int row);
  * node. */
 KeyQueue *QueuePasswordTyping(int sessionId, const ServerNode *node, int delay);
 
+/* Posts a Char or Key event to the window now, as the player does;
+ * nothing for a wait or without a poster. */
+void PostKeyEvent(void *window, KeyEvent e);
+/* The row of SpecialKeyTable that sends virtual key vk, or -1. */
+int SpecialKeyRowOfKey(int vk);
+
 /* One step of the player, on every main-timer tick: at most 64 events
  * per queue; releases finished queues and those of gone sessions. */
 void PumpKeyQueues(void);

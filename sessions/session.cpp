@@ -39,6 +39,8 @@ static int PollResume = -1;         /* index the current poll goes on from, -1 b
 static const DWORD PollBudgetMs = 50;
 static ServerNode **OpenQueue;      /* own copies, opened from OpenQueueNext on */
 static int OpenQueueCount, OpenQueueNext;
+static int *ReconnectQueue;         /* session ids, restarted from ReconnectQueueNext on */
+static int ReconnectQueueCount, ReconnectQueueNext;
 
 Session *FindSessionById(int id)
 {
@@ -76,6 +78,7 @@ static bool SessionRecordAt(int index, OpenSessionRecord *out)
     out->Node = SessionList[index]->Node;
     out->Caption = SessionList[index]->Caption;
     out->CaptionIsCustom = SessionList[index]->CaptionIsCustom;
+    out->Member = SessionList[index]->Broadcast;
     return true;
 }
 
@@ -483,6 +486,95 @@ void DiscardQueuedSessions(void)
     MemFree(OpenQueue);
     OpenQueue = NULL;
     OpenQueueCount = OpenQueueNext = 0;
+    MemFree(ReconnectQueue);
+    ReconnectQueue = NULL;
+    ReconnectQueueCount = ReconnectQueueNext = 0;
+}
+
+static bool EndedWithNode(const Session *s)
+{
+    return s->Node && (s->State == SESSION_ENDED || s->State == SESSION_FAILED);
+}
+
+bool AnyEndedSession(void)
+{
+    for (int i = 0; i < SessionCount; i++)
+        if (EndedWithNode(SessionList[i]))
+            return true;
+    return false;
+}
+
+int ReconnectEndedSessions(void)
+{
+    int queued = 0;
+    for (int i = 0; i < SessionCount; i++) {
+        if (!EndedWithNode(SessionList[i]))
+            continue;
+        ReconnectQueue = (int *)MemRealloc(ReconnectQueue, (size_t)(ReconnectQueueCount + 1) * sizeof *ReconnectQueue);
+        ReconnectQueue[ReconnectQueueCount++] = SessionList[i]->Id;
+        queued++;
+    }
+    return queued;
+}
+
+/* The next queued session that is still there and still ended; one a
+ * tick, as a folder's servers are opened. */
+static void ReconnectNextQueued(void)
+{
+    while (ReconnectQueueNext < ReconnectQueueCount) {
+        Session *s = FindSessionById(ReconnectQueue[ReconnectQueueNext++]);
+        if (ReconnectQueueNext == ReconnectQueueCount)
+            ReconnectQueueCount = ReconnectQueueNext = 0;
+        if (s && EndedWithNode(s)) {
+            ReconnectSession(s);
+            return;
+        }
+    }
+}
+
+/* A member's PuTTY window while it can take keys, else null. */
+static HWND MemberWindow(const Session *s)
+{
+    return s->Broadcast && s->State == SESSION_RUNNING ? s->PuttyWindow : NULL;
+}
+
+int BroadcastEvents(const KeyEvent *events, int count)
+{
+    int reached = 0;
+    for (int i = 0; i < SessionCount; i++) {
+        HWND w = MemberWindow(SessionList[i]);
+        if (!w)
+            continue;
+        for (int k = 0; k < count; k++)
+            PostKeyEvent(w, events[k]);
+        reached++;
+    }
+    return reached;
+}
+
+int BroadcastScript(const wchar_t *text)
+{
+    TextBuilder script = {};
+    script.Append(text);
+    script.AppendChar('\r');
+    int reached = 0;
+    for (int i = 0; i < SessionCount; i++) {
+        Session *s = SessionList[i];
+        if (!MemberWindow(s))
+            continue;
+        SendScript(s->Id, s->Node, script.Text(), 0, 0);
+        reached++;
+    }
+    script.Release();
+    return reached;
+}
+
+int BroadcastMemberCount(void)
+{
+    int n = 0;
+    for (int i = 0; i < SessionCount; i++)
+        n += SessionList[i]->Broadcast ? 1 : 0;
+    return n;
 }
 
 static void OpenNextQueued(void)
@@ -607,6 +699,7 @@ void SessionsTick(void)
 {
     DWORD began = GetTickCount();
     OpenNextQueued();
+    ReconnectNextQueued();
     DWORD now = GetTickCount();     /* after the start: no state is younger */
     PumpKeyQueues();
     if (PollResume < 0) {

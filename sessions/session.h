@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "../core/files.h"
+#include "key_script.h"
 #include "session_rules.h"
 
 struct ServerNode;
@@ -48,6 +49,7 @@ struct Session {
     DWORD WindowGoneAt;             /* poll that first missed PuttyWindow, 0 before */
     LONG SavedStyle, SavedExStyle;
     RECT SavedRect;
+    bool Broadcast;                 /* a member of the broadcast group */
 };
 
 /* The open sessions in tab order. */
@@ -108,6 +110,20 @@ bool FrontPuttyBox(Session *s);
  * box disables its owner, the main window when PuTTY is embedded. */
 bool PuttyBoxExists(void);
 void UpdateSessionCaption(Session *s);
+
+/* Posts the events now to every member of the broadcast group whose PuTTY
+ * runs with its window; the others get nothing, not even later.  Returns
+ * how many were reached. */
+int BroadcastEvents(const KeyEvent *events, int count);
+/* Sends text as a script (with Enter after it) to every member whose
+ * PuTTY runs with its window; the others get nothing. */
+int BroadcastScript(const wchar_t *text);
+int BroadcastMemberCount(void);
+/* Restarts every session opened from a node that is Ended or Failed now,
+ * in tab order, one a timer tick; how many were queued. */
+int ReconnectEndedSessions(void);
+/* Whether any such session exists. */
+bool AnyEndedSession(void);
 void DeletePasswordFile(Session *s);
 
 #endif

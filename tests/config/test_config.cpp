@@ -269,6 +269,8 @@ TEST_F(ConfigFile, DefaultFileExactly)
         "\t\t\t<HideTree>0</HideTree>\r\n"
         "\t\t\t<HideSessions>0</HideSessions>\r\n"
         "\t\t\t<ViewMode>0</ViewMode>\r\n"
+        "\t\t\t<ShowBroadcastBar>0</ShowBroadcastBar>\r\n"
+        "\t\t\t<ViewMembersOnly>0</ViewMembersOnly>\r\n"
         "\t\t\t<TreeWidth>230</TreeWidth>\r\n"
         "\t\t\t<SessionsHeight>140</SessionsHeight>\r\n"
         "\t\t</Layout>\r\n"
@@ -414,7 +416,7 @@ TEST_F(ConfigFile, OpenSessionEntries)
     StrAssign(&gone->DisplayName, L"quick");
     StrAssign(&gone->Password, L"topsecret");
     TestSessions[0] = { copy, L"ignored", false };
-    TestSessions[1] = { saved, L"<Mine>", true };
+    TestSessions[1] = { saved, L"<Mine>", true, true };
     TestSessions[2] = { gone, NULL, false };
     TestSessions[3] = { NULL, L"attached", true };
     TestSessionCount = 4;
@@ -430,7 +432,7 @@ TEST_F(ConfigFile, OpenSessionEntries)
     std::string section = on.substr(at);
     EXPECT_EQ(section.find("\t<OpenSessions>\r\n"
                            "\t\t<Open caption=\"\" uid=\"{IN}\"/>\r\n"
-                           "\t\t<Open caption=\"&lt;Mine&gt;\" session=\"my &quot;web&quot;\"/>\r\n"
+                           "\t\t<Open caption=\"&lt;Mine&gt;\" group=\"1\" session=\"my &quot;web&quot;\"/>\r\n"
                            "\t\t<Open caption=\"\">\r\n"
                            "\t\t\t<Node Type=\"1\">\r\n"
                            "\t\t\t\t<DisplayName>quick</DisplayName>\r\n"), 0u);
@@ -449,6 +451,8 @@ TEST_F(ConfigFile, OpenSessionEntries)
     EXPECT_EQ(U8(p->Uid), "{IN}");
     EXPECT_EQ(U8(p->Next->Session), "my \"web\"");
     EXPECT_EQ(U8(p->Next->Caption), "<Mine>");
+    EXPECT_FALSE(p->Member);
+    EXPECT_TRUE(p->Next->Member);
     EXPECT_EQ(U8(p->Next->Next->Node->DisplayName), "quick");
     EXPECT_EQ(p->Next->Next->Node->Password, nullptr);
     NodeFree(copy);

@@ -22,6 +22,7 @@
 #include "../dialogs/launchers.h"
 #include "../dialogs/prompts.h"
 #include "../hotkeys/hotkeys.h"
+#include "../shell/broadcast_bar.h"
 #include "../shell/layout.h"
 #include "../shell/main_window.h"
 #include "../shell/menus.h"
@@ -471,6 +472,17 @@ static bool SessionCommand(int id)
     case CMD_PREV_TAB:
         StepTab(id == CMD_NEXT_TAB ? 1 : -1);
         return true;
+    case CMD_BROADCAST_MEMBER:
+        if (s)
+            SetBroadcastMember(s, !s->Broadcast);
+        return true;
+    case CMD_BROADCAST_ALL:
+    case CMD_BROADCAST_NONE:
+        SetEveryBroadcastMember(id == CMD_BROADCAST_ALL);
+        return true;
+    case CMD_RECONNECT_ENDED:
+        ReconnectEndedSessions();
+        return true;
     }
     return false;
 }
@@ -486,6 +498,7 @@ static bool IsSessionCommand(int id)
     case CMD_DETACH:
     case CMD_CLOSE_TAB:
     case CMD_CLOSE_OTHER_TABS:
+    case CMD_BROADCAST_MEMBER:
         return true;
     }
     return (id >= CMD_SPECIAL_KEY_FIRST && id <= CMD_SPECIAL_KEY_LAST) ||
@@ -565,6 +578,13 @@ void ExecuteCommand(int id)
         break;
     case CMD_TOGGLE_MENU:
         ToggleMenuBar();
+        break;
+    case CMD_TOGGLE_BROADCAST_BAR:
+        ToggleBroadcastBar();
+        break;
+    case CMD_VIEW_MEMBERS_ONLY:
+        Settings.ViewMembersOnly = !Settings.ViewMembersOnly;
+        SetViewMode(Settings.ViewMode);
         break;
     case CMD_VIEW_SINGLE:
     case CMD_VIEW_SIDE_BY_SIDE:

@@ -33,6 +33,8 @@ const HotkeyAction HotkeyActions[HOTKEY_COUNT] = {
     { L"서버 찾기", CMD_FIND },
     { L"메뉴 표시줄 보이기/숨기기", CMD_TOGGLE_MENU },
     { L"PuTTY 시스템 메뉴", CMD_PUTTY_MENU },
+    { L"동시 입력 줄 보이기/숨기기", CMD_TOGGLE_BROADCAST_BAR },
+    { L"동시 입력에 포함/빼기", CMD_BROADCAST_MEMBER },
 };
 
 /* RegisterHotKey's and the hotkey control's modifier bits; <windows.h>

@@ -1,5 +1,5 @@
 /*
- * hotkey_actions.h: the 28 hotkey actions and the rules of assigning
+ * hotkey_actions.h: the 30 hotkey actions and the rules of assigning
  * keys to them.
  *
  * The values and the rows' names and defaults are settings

@@ -7,9 +7,11 @@
 #include <commctrl.h>
 
 #include "../../config/settings.h"
+#include "../../core/text.h"
 #include "../../sessions/capture.h"
 #include "../../sessions/session.h"
 #include "../tree/tree_view.h"
+#include "broadcast_bar.h"
 #include "find_box.h"
 #include "layout_rules.h"
 #include "main_window.h"
@@ -81,6 +83,7 @@ void CreateMainChildren(HWND main)
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER | TCS_MULTILINE | TCS_TOOLTIPS |
                                  (Settings.TabBottom ? TCS_BOTTOM : 0));
     InstallTabSubclass();
+    CreateBroadcastBar(main);
     StartPageWindow = CreateWindowExW(0, L"KestrumStart", L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 10,
                                 10, main, NULL, GetModuleHandleW(NULL), NULL);
     CreateGlyphFont();
@@ -144,9 +147,12 @@ static void TileSessions(const LayoutRect &area)
      * a rebuilt tab strip) move one or two. */
     HDWP batch = BeginDeferWindowPos(SessionCount > 0 ? SessionCount : 1);
     int active = ActiveIndex();
+    bool *in = (bool *)MemAlloc((size_t)(SessionCount > 0 ? SessionCount : 1) * sizeof(bool));
+    for (int i = 0; i < SessionCount; i++)
+        in[i] = !Settings.ViewMembersOnly || SessionList[i]->Broadcast;
     for (int i = 0; i < SessionCount && batch; i++) {
         LayoutRect cell;
-        bool shown = SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell), wasShown;
+        bool shown = SessionCellAmong(Settings.ViewMode, in, SessionCount, i, active, area, &cell), wasShown;
         Session *s = SessionList[i];
         if (HostInPlace(s->HostWindow, cell, shown, &wasShown))
             continue;
@@ -159,9 +165,10 @@ static void TileSessions(const LayoutRect &area)
         EndDeferWindowPos(batch);
     for (int i = 0; i < SessionCount; i++) {
         LayoutRect cell;
-        if (SessionCell(Settings.ViewMode, SessionCount, i, active, area, &cell))
+        if (SessionCellAmong(Settings.ViewMode, in, SessionCount, i, active, area, &cell))
             FitPuttyWindow(SessionList[i]);
     }
+    MemFree(in);
 }
 
 void LayoutMainWindow(void)
@@ -201,6 +208,13 @@ void LayoutMainWindow(void)
                  p.Tab.Bottom - p.Tab.Top, SWP_NOACTIVATE);
 
     LayoutRect area = SessionArea();
+    bool bar = Settings.ShowBroadcastBar != 0;
+    LayoutRect barRect = area;
+    if (bar) {
+        barRect.Bottom = area.Top + BroadcastBarHeight();
+        area.Top = barRect.Bottom < area.Bottom ? barRect.Bottom : area.Bottom;
+    }
+    PlaceBroadcastBar(barRect, bar);
     if (SessionCount == 0 && Settings.ShowStartPage)
         SetWindowPos(StartPageWindow, HWND_TOP, area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top,
                      SWP_NOACTIVATE | SWP_SHOWWINDOW);

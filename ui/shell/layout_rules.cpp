@@ -93,6 +93,22 @@ bool SessionCell(int mode, int n, int i, int active, LayoutRect area, LayoutRect
     return true;
 }
 
+bool SessionCellAmong(int mode, const bool *in, int n, int i, int active, LayoutRect area, LayoutRect *cell)
+{
+    int count = 0, place = -1;
+    for (int k = 0; k < n; k++) {
+        if (k == i && in[k])
+            place = count;
+        count += in[k] ? 1 : 0;
+    }
+    if (mode == 0 || count == 0)
+        return SessionCell(mode, n, i, active, area, cell);
+    *cell = area;
+    if (place < 0)
+        return false;
+    return SessionCell(mode, count, place, count == 1 ? 0 : -1, area, cell);
+}
+
 bool PlacementOnScreen(int left, int top, int right, int bottom, int x0, int y0, int cx, int cy)
 {
     return left < x0 + cx - 50 && top < y0 + cy - 50 && right > x0 + 50 && bottom > y0 + 20;

@@ -40,6 +40,11 @@ int GridColumns(int n);
  * hidden (only the active one shows in mode 0 or with one session). */
 bool SessionCell(int mode, int n, int i, int active, LayoutRect area, LayoutRect *cell);
 
+/* SessionCell when only the sessions with in[i] set take part in the
+ * tiled modes; one at a time, or with none of them set, it is
+ * SessionCell itself.  A lone taking part shows whole, active or not. */
+bool SessionCellAmong(int mode, const bool *in, int n, int i, int active, LayoutRect area, LayoutRect *cell);
+
 /* A stored normal rectangle is used only when it reaches far enough
  * into the virtual screen (x0, y0, cx, cy). */
 bool PlacementOnScreen(int left, int top, int right, int bottom, int x0, int y0, int cx, int cy);

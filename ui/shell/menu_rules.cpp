@@ -48,12 +48,17 @@ const MenuRow MenuBarRows[] = {
     ITEM(L"탭 이름 바꾸기(&N)…", CMD_RENAME_TAB),
     ITEM(L"세션 복제(&D)", CMD_DUPLICATE_SESSION),
     ITEM(L"다시 연결(&R)", CMD_RECONNECT),
+    ITEM(L"끝난 세션 모두 다시 연결(&E)", CMD_RECONNECT_ENDED),
     ITEM(L"분리 - 별도 창으로(&T)", CMD_DETACH),
     ITEM(L"PuTTY 메뉴(&P)", CMD_PUTTY_MENU),
     SEPARATOR,
     ITEM(L"닫기(&C)", CMD_CLOSE_TAB),
     ITEM(L"다른 탭 모두 닫기(&O)", CMD_CLOSE_OTHER_TABS),
     ITEM(L"모두 닫기(&A)", CMD_CLOSE_ALL_TABS),
+    SEPARATOR,
+    ITEM(L"동시 입력에 포함(&B)", CMD_BROADCAST_MEMBER),
+    ITEM(L"모든 세션을 동시 입력에 포함(&G)", CMD_BROADCAST_ALL),
+    ITEM(L"동시 입력에서 모두 빼기(&U)", CMD_BROADCAST_NONE),
     SEPARATOR,
     ITEM(L"다음 탭", CMD_NEXT_TAB),
     ITEM(L"이전 탭", CMD_PREV_TAB),
@@ -64,11 +69,13 @@ const MenuRow MenuBarRows[] = {
     ITEM(L"세션 목록(&L)", CMD_TOGGLE_SESSION_LIST),
     ITEM(L"도구 모음(&B)", CMD_TOGGLE_TOOLBAR),
     ITEM(L"메뉴 표시줄(&M)", CMD_TOGGLE_MENU),
+    ITEM(L"동시 입력 줄(&I)", CMD_TOGGLE_BROADCAST_BAR),
     SEPARATOR,
     ITEM(L"탭 하나씩 보기(&1)", CMD_VIEW_SINGLE),
     ITEM(L"좌우로 나란히(&2)", CMD_VIEW_SIDE_BY_SIDE),
     ITEM(L"위아래로 나란히(&3)", CMD_VIEW_STACKED),
     ITEM(L"바둑판(&4)", CMD_VIEW_GRID),
+    ITEM(L"묶인 세션만 보기(&G)", CMD_VIEW_MEMBERS_ONLY),
     SEPARATOR,
     ITEM(L"탭 위치: 위(&U)", CMD_TABS_TOP),
     ITEM(L"탭 위치: 아래(&D)", CMD_TABS_BOTTOM),
@@ -129,6 +136,15 @@ bool MenuItemRuleOf(const MenuState *st, int command, MenuItemRule *rule)
     case CMD_TOGGLE_SESSION_LIST: Check(rule, !st->HideSessions); break;
     case CMD_TOGGLE_TOOLBAR: Check(rule, !st->HideToolbar); break;
     case CMD_TOGGLE_MENU: Check(rule, !st->HideMenu); break;
+    case CMD_TOGGLE_BROADCAST_BAR: Check(rule, st->BroadcastBar); break;
+    case CMD_VIEW_MEMBERS_ONLY: Check(rule, st->MembersOnly); break;
+    case CMD_BROADCAST_MEMBER:
+        Enable(rule, st->HasActive);
+        Check(rule, st->ActiveIsMember);
+        break;
+    case CMD_BROADCAST_ALL: Enable(rule, st->SessionCount > 0); break;
+    case CMD_BROADCAST_NONE: Enable(rule, st->MemberCount > 0); break;
+    case CMD_RECONNECT_ENDED: Enable(rule, st->AnyEnded); break;
     case CMD_VIEW_SINGLE:
     case CMD_VIEW_SIDE_BY_SIDE:
     case CMD_VIEW_STACKED:
@@ -186,6 +202,8 @@ int TabContextMenuRows(const MenuState *st, MenuRow rows[TAB_MENU_MAX])
         Add(rows, &n, MENU_ROW_ITEM, L"닫기", CMD_CLOSE_TAB);
         Add(rows, &n, MENU_ROW_ITEM, L"다른 탭 모두 닫기", CMD_CLOSE_OTHER_TABS);
         Add(rows, &n, MENU_ROW_ITEM, L"모두 닫기", CMD_CLOSE_ALL_TABS);
+        Add(rows, &n, MENU_ROW_SEPARATOR, 0, 0);
+        Add(rows, &n, MENU_ROW_ITEM, L"동시 입력에 포함", CMD_BROADCAST_MEMBER);
     }
     /* With the bar or the toolbar hidden this menu is the way back. */
     if (st->HideMenu || st->HideToolbar) {

@@ -45,6 +45,10 @@ struct MenuState {
     bool NodeHasChildren;
     int NodePutty;              /* the "PuTTY 세션" folder or one of its entries */
     bool ClipboardFull;         /* a copied node waits to be pasted */
+    bool ActiveIsMember;        /* of the broadcast group */
+    int MemberCount;
+    bool AnyEnded;              /* a session from a node is Ended or Failed */
+    bool BroadcastBar, MembersOnly;
 };
 
 /* Fills the node fields from the selected node (may be null); puttyFolder
@@ -64,7 +68,7 @@ struct MenuItemRule {
 bool MenuItemRuleOf(const MenuState *st, int command, MenuItemRule *rule);
 
 /* The context menu of the tabs and the session list; never empty. */
-enum { TAB_MENU_MAX = 16 };
+enum { TAB_MENU_MAX = 20 };
 int TabContextMenuRows(const MenuState *st, MenuRow rows[TAB_MENU_MAX]);
 
 #endif

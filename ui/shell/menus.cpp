@@ -175,13 +175,18 @@ static void ReadMenuState(MenuState *st)
     st->ActiveHasWindow = s && s->PuttyWindow;
     MenuStateSetNode(st, SelectedNode(), PuttySessionsFolder);
     st->ClipboardFull = ClipboardNode != NULL;
+    st->ActiveIsMember = s && s->Broadcast;
+    st->MemberCount = BroadcastMemberCount();
+    st->AnyEnded = AnyEndedSession();
+    st->BroadcastBar = Settings.ShowBroadcastBar != 0;
+    st->MembersOnly = Settings.ViewMembersOnly != 0;
 }
 
 void UpdateMenuStates(HMENU menu)
 {
     MenuState st;
     ReadMenuState(&st);
-    for (int id = CMD_QUICK_CONNECT; id <= CMD_QUICK_CONNECT_BOX; id++) {
+    for (int id = CMD_QUICK_CONNECT; id <= CMD_LAST; id++) {
         MenuItemRule rule;
         if (!MenuItemRuleOf(&st, id, &rule))
             continue;

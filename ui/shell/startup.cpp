@@ -84,11 +84,13 @@ void RestoreOpenSessions(void)
         if (!target)
             continue;
         Session *s = OpenSession(target);
+        s->Broadcast = p->Member;
         if (!StrIsEmpty(p->Caption)) {
             StrCopyTo(s->Caption, CAPTION_MAX, p->Caption);
             s->CaptionIsCustom = true;
-            RefreshSessionCaption(s);
         }
+        if (s->Broadcast || s->CaptionIsCustom)
+            RefreshSessionCaption(s);
     }
     FreePendingOpenSessions();
 }

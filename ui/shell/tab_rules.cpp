@@ -7,9 +7,10 @@
 #include "../../sessions/session_rules.h"
 
 static const wchar_t PuttyAsks[] = L" (PuTTY 확인 필요)";
+static const wchar_t Member[] = L"\x25CF ";
 
 void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons,
-                    bool puttyAsks)
+                    bool puttyAsks, bool member)
 {
     const wchar_t *prefix = L"";
     if (state == SESSION_ENDED || state == SESSION_FAILED)
@@ -19,12 +20,13 @@ void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *c
     else if (disconnected)
         prefix = L"[끊김] ";
     wchar_t buf[1025];
-    StrFormat(buf, L"%s%s%s%s", prefix, caption ? caption : L"", puttyAsks ? PuttyAsks : L"",
-              closeButtons ? L"      " : L"");
+    StrFormat(buf, L"%s%s%s%s%s", member ? Member : L"", prefix, caption ? caption : L"",
+              puttyAsks ? PuttyAsks : L"", closeButtons ? L"      " : L"");
     StrCopyTo(out, TAB_TEXT_MAX, buf);
 }
 
-void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks)
+void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks,
+                     bool member)
 {
     const wchar_t *suffix;
     switch (state) {
@@ -34,7 +36,8 @@ void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *
     default: suffix = L" (종료)"; break;
     }
     wchar_t buf[1025];
-    StrFormat(buf, L"%s%s%s", caption ? caption : L"", suffix, puttyAsks ? PuttyAsks : L"");
+    StrFormat(buf, L"%s%s%s%s", member ? Member : L"", caption ? caption : L"", suffix,
+              puttyAsks ? PuttyAsks : L"");
     StrCopyTo(out, TAB_TEXT_MAX, buf);
 }
 

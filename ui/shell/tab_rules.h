@@ -10,14 +10,17 @@
 
 enum { TAB_TEXT_MAX = 300 };
 
-/* "[종료] ", "[재연결] " or "[끊김] " by state, the caption, " (PuTTY 확인
- * 필요)" while PuTTY shows a box of its own (puttyAsks), and room for the
- * close mark; at most 299 characters. */
+/* "● " for a member of the broadcast group, "[종료] ", "[재연결] " or
+ * "[끊김] " by state, the caption, " (PuTTY 확인 필요)" while PuTTY shows a
+ * box of its own (puttyAsks), and room for the close mark; at most 299
+ * characters. */
 void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons,
-                    bool puttyAsks);
-/* The caption, " (연결 중)", " (끊김)", " (재연결 대기)" or " (종료)",
- * and " (PuTTY 확인 필요)" while PuTTY shows a box of its own. */
-void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks);
+                    bool puttyAsks, bool member);
+/* "● " for a member, the caption, " (연결 중)", " (끊김)", " (재연결 대기)"
+ * or " (종료)", and " (PuTTY 확인 필요)" while PuTTY shows a box of its
+ * own. */
+void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks,
+                     bool member);
 
 /* A tab's tip: the caption whole, and on a line of its own PuTTY's words
  * on how the connection ended, when there are any; at most cap - 1. */

@@ -11,6 +11,7 @@
 #include "../../sessions/capture.h"
 #include "../../sessions/session.h"
 #include "../dialogs/prompts.h"
+#include "broadcast_bar.h"
 #include "layout.h"
 #include "main_window.h"
 #include "menus.h"
@@ -68,12 +69,12 @@ void ActivateSession(int index, bool focus)
 static void TabText(const Session *s, wchar_t *out)
 {
     ComposeTabText(out, s->State, s->Disconnected, s->Caption, Settings.CloseButtonOnTabs != 0,
-                   s->PuttyBox != NULL);
+                   s->PuttyBox != NULL, s->Broadcast);
 }
 
 static void ListText(const Session *s, wchar_t *out)
 {
-    ComposeListText(out, s->State, s->Disconnected, s->Caption, s->PuttyBox != NULL);
+    ComposeListText(out, s->State, s->Disconnected, s->Caption, s->PuttyBox != NULL, s->Broadcast);
 }
 
 /* Whether tab i exists and shows text. */
@@ -160,6 +161,7 @@ void RebuildTabs(void)
     SendMessageW(SessionListBox, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(TabControl, NULL, TRUE);
     InvalidateRect(SessionListBox, NULL, TRUE);
+    UpdateBroadcastLabel();
     LayoutMainWindow();
     UpdateMainTitle();
 }

@@ -122,6 +122,28 @@ TEST(MenuRules, SessionCommands)
     EXPECT_EQ(Rule(st, CMD_DETACH), "G-");
 }
 
+TEST(MenuRules, BroadcastGroup)
+{
+    MenuState st = {};
+    for (int id : { CMD_BROADCAST_MEMBER, CMD_BROADCAST_ALL, CMD_BROADCAST_NONE, CMD_RECONNECT_ENDED })
+        EXPECT_EQ(Rule(st, id).substr(0, 1), "G") << id;
+    EXPECT_EQ(Rule(st, CMD_TOGGLE_BROADCAST_BAR), "-c");
+    EXPECT_EQ(Rule(st, CMD_VIEW_MEMBERS_ONLY), "-c");
+    st.SessionCount = 2;
+    st.HasActive = true;
+    EXPECT_EQ(Rule(st, CMD_BROADCAST_MEMBER), "Ec");
+    EXPECT_EQ(Rule(st, CMD_BROADCAST_ALL), "E-");
+    EXPECT_EQ(Rule(st, CMD_BROADCAST_NONE), "G-");
+    st.ActiveIsMember = true;
+    st.MemberCount = 1;
+    st.AnyEnded = st.BroadcastBar = st.MembersOnly = true;
+    EXPECT_EQ(Rule(st, CMD_BROADCAST_MEMBER), "EC");
+    EXPECT_EQ(Rule(st, CMD_BROADCAST_NONE), "E-");
+    EXPECT_EQ(Rule(st, CMD_RECONNECT_ENDED), "E-");
+    EXPECT_EQ(Rule(st, CMD_TOGGLE_BROADCAST_BAR), "-C");
+    EXPECT_EQ(Rule(st, CMD_VIEW_MEMBERS_ONLY), "-C");
+}
+
 /* The tree commands for each kind of selected node, in the order
  * connect, connect folder, properties, rename, duplicate, copy, delete. */
 static std::string TreeRules(const ServerNode *node, const ServerNode *puttyFolder)
@@ -205,13 +227,13 @@ TEST(MenuRules, TabContextMenu)
     st.HasActive = true;
     EXPECT_EQ(Rows(st), "탭 이름 바꾸기…=40023 | 세션 복제=40024 | 다시 연결=40025 | 스크립트 보내기…=40022 | "
                         "[특수 키 보내기] | 분리 - 별도 창으로=40026 | - | 닫기=40027 | "
-                        "다른 탭 모두 닫기=40028 | 모두 닫기=40029");
+                        "다른 탭 모두 닫기=40028 | 모두 닫기=40029 | - | 동시 입력에 포함=40051");
     st.ActiveHasWindow = true;
     st.HideMenu = st.HideToolbar = true;
     EXPECT_EQ(Rows(st), "탭 이름 바꾸기…=40023 | 세션 복제=40024 | 다시 연결=40025 | 스크립트 보내기…=40022 | "
                         "[특수 키 보내기] | 분리 - 별도 창으로=40026 | [PuTTY 메뉴] | - | 닫기=40027 | "
-                        "다른 탭 모두 닫기=40028 | 모두 닫기=40029 | - | 메뉴 표시줄 보이기=40037 | "
-                        "도구 모음 보이기=40036");
+                        "다른 탭 모두 닫기=40028 | 모두 닫기=40029 | - | 동시 입력에 포함=40051 | - | "
+                        "메뉴 표시줄 보이기=40037 | 도구 모음 보이기=40036");
 }
 
 /* The text after '&' in a label, or "" without one. */
@@ -251,12 +273,15 @@ TEST(MenuRules, MenuBarTable)
         if (r.Kind == MENU_ROW_ITEM) {
             EXPECT_TRUE(commands.insert(r.Command).second) << "command twice: " << r.Command;
             EXPECT_GE(r.Command, CMD_QUICK_CONNECT);
-            EXPECT_LE(r.Command, CMD_ABOUT);
+            EXPECT_LE(r.Command, CMD_LAST);
+            EXPECT_NE(r.Command, CMD_QUICK_CONNECT_BOX);
+            EXPECT_NE(r.Command, CMD_HOST_RECONNECT_BUTTON);
         }
     }
     EXPECT_EQ(popups, 6);
-    /* every named command but the quick-connect box's Enter has an item */
-    EXPECT_EQ(commands.size(), (size_t)(CMD_ABOUT - CMD_QUICK_CONNECT + 1));
+    /* every named command but the quick-connect box's Enter and the host
+     * window's own button has an item */
+    EXPECT_EQ(commands.size(), (size_t)(CMD_LAST - CMD_QUICK_CONNECT + 1 - 2));
     /* and so every hotkey can show its key in a label */
     for (int i = 0; i < HOTKEY_COUNT; i++)
         EXPECT_TRUE(commands.count(HotkeyActions[i].Command)) << U8(HotkeySettings[i].Name);

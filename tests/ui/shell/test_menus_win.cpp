@@ -392,9 +392,10 @@ TEST_F(Menus, StatesBeforeOpening)
     HMENU view = GetSubMenu(MenuBar, 3);
     EXPECT_EQ(Describe(view), "서버 트리(&T)\tCtrl+Shift+B=40034 | 세션 목록(&L)=40035 (checked) | "
                               "도구 모음(&B)\tCtrl+Shift+T=40036 (checked) | "
-                              "메뉴 표시줄(&M)\tCtrl+Shift+M=40037 (checked) | - | 탭 하나씩 보기(&1)=40038 | "
-                              "좌우로 나란히(&2)=40039 | 위아래로 나란히(&3)=40040 (radio) | 바둑판(&4)=40041 | - | "
-                              "탭 위치: 위(&U)=40042 | 탭 위치: 아래(&D)=40043 (radio)");
+                              "메뉴 표시줄(&M)\tCtrl+Shift+M=40037 (checked) | 동시 입력 줄(&I)=40055 | - | "
+                              "탭 하나씩 보기(&1)=40038 | "
+                              "좌우로 나란히(&2)=40039 | 위아래로 나란히(&3)=40040 (radio) | 바둑판(&4)=40041 | "
+                              "묶인 세션만 보기(&G)=40056 | - | 탭 위치: 위(&U)=40042 | 탭 위치: 아래(&D)=40043 (radio)");
     Settings.HideTree = 0;
     Settings.ViewMode = 0;
     UpdateMenuStates(MenuBar);
@@ -458,7 +459,7 @@ TEST_F(Menus, TabContextMenuTracked)
     EXPECT_EQ(Seen.items, "탭 이름 바꾸기…\tCtrl+Shift+R=40023 | 세션 복제\tCtrl+Shift+D=40024 | 다시 연결=40025 | "
                           "스크립트 보내기…\tCtrl+Shift+S=40022 | [특수 키 보내기] | "
                           "분리 - 별도 창으로=40026 (grayed) | - | 닫기\tCtrl+Shift+W=40027 | "
-                          "다른 탭 모두 닫기=40028 (grayed) | 모두 닫기=40029");
+                          "다른 탭 모두 닫기=40028 (grayed) | 모두 닫기=40029 | - | 동시 입력에 포함=40051");
 
     /* a captured one: its PuTTY menu mirrors the window's system menu */
     HWND w = PuttyStandIn();

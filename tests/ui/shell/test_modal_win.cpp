@@ -67,15 +67,7 @@ struct ModalPoints : ::testing::Test {
         PumpKeyQueues();
         ResetModel();
     }
-    ServerNode *Server(const char *name)
-    {
-        ServerNode *n = NodeNew(NODE_SERVER);
-        StrAssign(&n->DisplayName, WText(name));
-        StrAssign(&n->ServerName, L"127.0.0.1");
-        StrAssign(&n->CLParams, WText("-double-log \"" + dir.path + "\\" + name + ".log\""));
-        NodeAppendChild(ServersRoot, n);
-        return n;
-    }
+    ServerNode *Server(const char *name) { return DoubleServer(name, dir.path + "\\" + name + ".log"); }
     /* A session whose PuTTY window is taken in; its Id. */
     int Running(const char *name)
     {

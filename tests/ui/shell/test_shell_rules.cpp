@@ -89,12 +89,16 @@ TEST(Layout, HiddenPanes)
     EXPECT_EQ(p.Tab.Top, 0);
 }
 
-static std::vector<std::string> Cells(int mode, int n, int active, LayoutRect area)
+static std::vector<std::string> Cells(int mode, int n, int active, LayoutRect area, const char *in = nullptr)
 {
     std::vector<std::string> out;
     for (int i = 0; i < n; i++) {
         LayoutRect c;
-        bool shown = SessionCell(mode, n, i, active, area, &c);
+        bool taking[16];
+        for (int k = 0; k < n; k++)
+            taking[k] = in && in[k] == '1';
+        bool shown = in ? SessionCellAmong(mode, taking, n, i, active, area, &c)
+                        : SessionCell(mode, n, i, active, area, &c);
         out.push_back((shown ? "" : "-") + R(c));
     }
     return out;
@@ -113,6 +117,11 @@ TEST(Layout, ViewModes)
     /* any mode with one session: it fills the area */
     for (int mode = 0; mode < 4; mode++)
         EXPECT_EQ(Cells(mode, 1, 0, area), (std::vector<std::string>{ "0,0,100,90" }));
+    /* the broadcast group alone in the tiled modes */
+    EXPECT_EQ(Cells(1, 3, 0, area, "101"), (std::vector<std::string>{ "0,0,50,90", "-0,0,100,90", "50,0,100,90" }));
+    EXPECT_EQ(Cells(2, 3, 0, area, "010"), (std::vector<std::string>{ "-0,0,100,90", "0,0,100,90", "-0,0,100,90" }));
+    EXPECT_EQ(Cells(0, 3, 2, area, "110"), Cells(0, 3, 2, area));
+    EXPECT_EQ(Cells(3, 3, 0, area, "000"), Cells(3, 3, 0, area));
     LayoutRect offset = { 10, 20, 110, 120 };
     EXPECT_EQ(Cells(1, 2, 0, offset), (std::vector<std::string>{ "10,20,60,120", "60,20,110,120" }));
 
@@ -140,17 +149,18 @@ TEST(Layout, PlacementOnScreen)
         EXPECT_EQ(RestoredShowCommand(cmd), 1) << cmd;
 }
 
-static std::string Tab(int state, bool disc, const char *caption, bool close, bool asks = false)
+static std::string Tab(int state, bool disc, const char *caption, bool close, bool asks = false,
+                       bool member = false)
 {
     wchar_t out[TAB_TEXT_MAX];
-    ComposeTabText(out, state, disc, WText(caption), close, asks);
+    ComposeTabText(out, state, disc, WText(caption), close, asks, member);
     return U8(out);
 }
 
-static std::string List(int state, bool disc, const char *caption, bool asks = false)
+static std::string List(int state, bool disc, const char *caption, bool asks = false, bool member = false)
 {
     wchar_t out[TAB_TEXT_MAX];
-    ComposeListText(out, state, disc, WText(caption), asks);
+    ComposeListText(out, state, disc, WText(caption), asks, member);
     return U8(out);
 }
 
@@ -173,6 +183,10 @@ TEST(TabTexts, PrefixesAndSuffixes)
     EXPECT_EQ(Tab(SESSION_RUNNING, true, "web", false, true), "[끊김] web (PuTTY 확인 필요)");
     EXPECT_EQ(List(SESSION_STARTING, false, "web", true), "web (연결 중) (PuTTY 확인 필요)");
     EXPECT_EQ(List(SESSION_RUNNING, false, "web", true), "web (PuTTY 확인 필요)");
+    /* a member of the broadcast group: the mark before everything */
+    EXPECT_EQ(Tab(SESSION_ENDED, false, "web", true, false, true), "● [종료] web      ");
+    EXPECT_EQ(Tab(SESSION_RUNNING, false, "web", false, false, true), "● web");
+    EXPECT_EQ(List(SESSION_RECONNECT_WAIT, false, "web", false, true), "● web (재연결 대기)");
     wchar_t tip[600];
     ComposeTabTip(tip, 600, L"web", L"Network error: Connection reset by peer");
     EXPECT_EQ(U8(tip), "web\nNetwork error: Connection reset by peer");
