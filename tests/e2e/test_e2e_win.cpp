@@ -94,17 +94,6 @@ static std::string TopLevelWindows()
     return out;
 }
 
-/* The first line of the session list (list boxes pass their texts to
- * other processes). */
-static std::string ListText(HWND main)
-{
-    std::vector<HWND> lists = Children(main, L"ListBox");
-    wchar_t text[300] = L"";
-    if (!lists.empty())
-        SendMessageW(lists[0], LB_GETTEXT, 0, (LPARAM)text);
-    return U8(text);
-}
-
 /* Input as the user gives it: keys through the keyboard, clicks through
  * the mouse, to whatever has the focus or lies under the pointer. */
 static void TypeKeys(const char *text)
@@ -367,8 +356,8 @@ TEST_F(EndToEnd, LostConnectionReconnects)
     SaveWindowShot(box, "e2e-putty-fatal-error");
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 3000)) << WindowText(box);
     /* the session list marks the wait */
-    EXPECT_TRUE(WaitFor([&] { return ListText(k.Main).find("(재연결 대기)") != std::string::npos; }, 3000))
-        << ListText(k.Main);
+    EXPECT_TRUE(WaitFor([&] { return ListLine(k.Main, 0).find("(재연결 대기)") != std::string::npos; }, 3000))
+        << ListLine(k.Main, 0);
     SaveWindowShot(k.Main, "e2e-reconnect");
     /* within ReconnectDelay and 5 s of the drop */
     DWORD spent = GetTickCount() - seen;
@@ -564,8 +553,8 @@ TEST_F(EndToEnd, QuickConnectThroughTheHostKeyAlert)
     }, 20000)) << TopLevelWindows();
     /* the question is marked in the session list, and comes to the front
      * when the user clicks the main window */
-    EXPECT_TRUE(WaitFor([&] { return ListText(k.Main).find(" (PuTTY 확인 필요)") != std::string::npos; }, 3000))
-        << ListText(k.Main);
+    EXPECT_TRUE(WaitFor([&] { return ListLine(k.Main, 0).find(" (PuTTY 확인 필요)") != std::string::npos; }, 3000))
+        << ListLine(k.Main, 0);
     HWND tree = Descendant(k.Main, L"SysTreeView32");
     ASSERT_NE(tree, nullptr);
     RECT r;
@@ -595,4 +584,80 @@ TEST_F(EndToEnd, QuickConnectThroughTheHostKeyAlert)
     EXPECT_NE(saved.find(target), std::string::npos) << saved;
     EXPECT_EQ(saved.find("marker-quick"), std::string::npos) << saved;
     EXPECT_EQ(Count(saved, "<R>"), 1) << saved;
+}
+
+/* Two sessions in the broadcast group and one outside it: what is typed
+ * into the broadcast bar, Ctrl+C included, reaches the two shells and
+ * not the third. */
+TEST_F(EndToEnd, BroadcastReachesTheGroupOnly)
+{
+    auto markers = [&] {
+        std::vector<std::string> found;
+        ForEachEntry(home, [&](const std::string &path, const WIN32_FIND_DATAW &) { found.push_back(path); },
+                     "marker-bc-*");
+        return found;
+    };
+    for (const std::string &m : markers())
+        DeleteFileW(WText(m));
+    DeleteFileW(WText(home + "\\marker-bc"));
+    const char *ready = "echo ready &gt;&gt; marker-bc{ENTER}";
+    std::string servers = Server("묶음1", "{E2E00000-0000-0000-0000-0000000000B1}", 0, ready) +
+                          Server("묶음2", "{E2E00000-0000-0000-0000-0000000000B2}", 0, ready) +
+                          Server("밖", "{E2E00000-0000-0000-0000-0000000000B3}", 0, ready);
+    std::string open = "<Open caption=\"\" group=\"1\" uid=\"{E2E00000-0000-0000-0000-0000000000B1}\"/>"
+                       "<Open caption=\"\" group=\"1\" uid=\"{E2E00000-0000-0000-0000-0000000000B2}\"/>"
+                       "<Open caption=\"\" uid=\"{E2E00000-0000-0000-0000-0000000000B3}\"/>";
+    ASSERT_TRUE(WriteBytes(WText(dir.path + "\\kestrum.xml"), Config(servers, open)));
+    KestrumProcess k;
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
+    ASSERT_TRUE(WaitFor([&] { return Marker("marker-bc") == "ready\nready\nready\n"; }, 30000))
+        << Marker("marker-bc") << ServerLog();
+    EXPECT_EQ(ListLine(k.Main, 0), "● 묶음1");
+    EXPECT_EQ(ListLine(k.Main, 2), "밖");
+
+    /* the bar, from the view menu, takes the keys */
+    SetForegroundWindow(k.Main);
+    ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == k.Main; }, 5000));
+    PostMessageW(k.Main, WM_COMMAND, CMD_TOGGLE_BROADCAST_BAR, 0);
+    HWND label = NULL;
+    ASSERT_TRUE(WaitFor([&] {
+        label = Descendant(k.Main, L"Static", "동시 입력 (2개 세션):");
+        return label && IsWindowVisible(label);
+    }, 5000));
+    /* the box beside the label */
+    RECT at;
+    GetWindowRect(label, &at);
+    HWND box = NULL;
+    for (HWND e : Children(k.Main, L"Edit")) {
+        RECT r;
+        GetWindowRect(e, &r);
+        if (IsWindowVisible(e) && r.left >= at.right && r.top < at.bottom && r.bottom > at.top)
+            box = e;
+    }
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return FocusOf(k.Info.dwThreadId) == box; }, 5000))
+        << FocusOf(k.Info.dwThreadId) << " " << box;
+    Sleep(300);
+    SaveWindowShot(k.Main, "e2e-broadcast-bar");
+
+    TypeKeys("sleep 100\r");
+    Sleep(1500);
+    PressKey('C', VK_CONTROL);
+    Sleep(500);
+    TypeKeys("echo $$ > marker-bc-$$\r");
+    EXPECT_TRUE(WaitFor([&] { return markers().size() == 2; }, 15000)) << markers().size();
+    Sleep(1000);
+    std::vector<std::string> found = markers();
+    ASSERT_EQ(found.size(), 2u);
+    for (const std::string &m : found) {
+        std::string pid = ReadBytes(WText(m));
+        EXPECT_EQ(m.substr(m.rfind('-') + 1) + "\n", pid) << m;
+    }
+    EXPECT_EQ(Marker("marker-bc"), "ready\nready\nready\n");
+
+    PostMessageW(k.Main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(k.Answer(IDYES), "열린 세션 3개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(k.WaitExit(), 0);
+    for (const std::string &m : markers())
+        DeleteFileW(WText(m));
 }

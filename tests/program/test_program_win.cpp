@@ -58,7 +58,7 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
         "</Servers><PuttySessions><Node Type=\"1\"><SavedSession>Saved One</SavedSession>"
         "<CLParams>-double-title second</CLParams></Node></PuttySessions><OpenSessions>"
         "<Open caption=\"\" uid=\"{11111111-2222-3333-4444-555555555555}\"/>"
-        "<Open caption=\"저장된 세션\" session=\"saved one\"/>"
+        "<Open caption=\"저장된 세션\" session=\"saved one\" group=\"1\"/>"
         "<Open caption=\"\">" + Server("셋째", nullptr, "third") + "</Open>"
         "</OpenSessions></Kestrum>\r\n";
     WText configPath(dir.path + "\\kestrum.xml");
@@ -84,6 +84,9 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
     EXPECT_EQ(SendMessageW(tabs[0], TCM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(SendMessageW(tabs[0], TCM_GETCURSEL, 0, 0), 2);     /* the last one is active */
     EXPECT_EQ(WindowText(main), "셋째 - Kestrum");
+    /* the broadcast group as it was left */
+    EXPECT_EQ(ListLine(main, 0), "첫째");
+    EXPECT_EQ(ListLine(main, 1), "● 저장된 세션");
 
     RECT tabArea;
     GetWindowRect(tabs[0], &tabArea);
@@ -143,6 +146,11 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
     Sleep(300);
     SaveWindowShot(main, "view-grid");
 
+    /* everyone into the group */
+    PostMessageW(main, WM_COMMAND, CMD_BROADCAST_ALL, 0);
+    ASSERT_TRUE(WaitFor([&] { return ListLine(main, 2) == "● 셋째"; }, 5000)) << ListLine(main, 2);
+    EXPECT_EQ(ReadBytes(configPath), config);
+
     /* closing asks; No keeps everything */
     std::vector<HWND> putties;
     for (HWND h : k.Hosts())
@@ -169,8 +177,9 @@ TEST_F(Program, ReopensSessionsTilesThemAndCloses)
     }
     std::string saved = ReadBytes(configPath);
     EXPECT_NE(saved.find("<Window show=\""), std::string::npos);
-    size_t a = saved.find("<Open caption=\"\" uid=\"{11111111-2222-3333-4444-555555555555}\"/>");
-    size_t b = saved.find("<Open caption=\"저장된 세션\" session=\"Saved One\"/>");
+    size_t a = saved.find("<Open caption=\"\" group=\"1\" uid=\"{11111111-2222-3333-4444-555555555555}\"/>");
+    size_t b = saved.find("<Open caption=\"저장된 세션\" group=\"1\" session=\"Saved One\"/>");
+    EXPECT_NE(saved.find("<Open caption=\"\" group=\"1\">"), std::string::npos);
     size_t c = saved.find("<DisplayName>셋째</DisplayName>", saved.find("<OpenSessions>"));
     EXPECT_NE(a, std::string::npos);
     EXPECT_GT(b, a);

@@ -177,7 +177,7 @@ void PlaceBroadcastBar(const LayoutRect &r, bool shown)
     }
     int gap = ScaleForDpi(6), pad = ScaleForDpi(3);
     int labelRight = r.Left + gap + TextWidth(BroadcastLabel) + ScaleForDpi(2);
-    int checkLeft = r.Right - gap - TextWidth(BroadcastLineMode) - ScaleForDpi(24);
+    int checkLeft = r.Right - gap - TextWidth(BroadcastLineMode) - ScaleForDpi(28);
     int top = r.Top + pad, height = r.Bottom - r.Top - 2 * pad;
     HDWP batch = BeginDeferWindowPos(3);
     int lefts[] = { r.Left + gap, labelRight + gap, checkLeft };

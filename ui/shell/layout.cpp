@@ -214,13 +214,19 @@ void LayoutMainWindow(void)
         barRect.Bottom = area.Top + BroadcastBarHeight();
         area.Top = barRect.Bottom < area.Bottom ? barRect.Bottom : area.Bottom;
     }
-    PlaceBroadcastBar(barRect, bar);
+    /* shown after the sessions moved out of its way, hidden before they
+     * move in: a moved window takes its old pixels along, and the bar's
+     * would stay over a PuTTY that does not repaint them */
+    if (!bar)
+        PlaceBroadcastBar(barRect, false);
     if (SessionCount == 0 && Settings.ShowStartPage)
         SetWindowPos(StartPageWindow, HWND_TOP, area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top,
                      SWP_NOACTIVATE | SWP_SHOWWINDOW);
     else
         ShowWindow(StartPageWindow, SW_HIDE);
     TileSessions(area);
+    if (bar)
+        PlaceBroadcastBar(barRect, true);
 }
 
 void SetViewMode(int mode)
