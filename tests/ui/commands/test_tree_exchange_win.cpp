@@ -27,6 +27,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/tree/tree_view.h"
 #include "answer_queue.h"
+#include "dialog_driver.h"
 #include "main_window_util.h"
 #include "password_scan.h"
 #include "session_util.h"

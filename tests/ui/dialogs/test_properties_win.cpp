@@ -20,6 +20,7 @@
 #include "sessions/putty_sessions.h"
 #include "ui/dialogs/properties_rules.h"
 #include "ui/dialogs/server_properties.h"
+#include "dialog_driver.h"
 #include "main_window_util.h"
 #include "program_util.h"
 #include "stub_prompts.h"

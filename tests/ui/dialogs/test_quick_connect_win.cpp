@@ -29,6 +29,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/shell/toolbar.h"
 #include "ui/tree/tree_view.h"
+#include "dialog_driver.h"
 #include "main_window_util.h"
 #include "program_util.h"
 #include "session_util.h"

@@ -25,6 +25,7 @@
 #include "ui/shell/main_window.h"
 #include "ui/shell/tabs.h"
 #include "double_cues.h"
+#include "dialog_driver.h"
 #include "main_window_util.h"
 #include "session_util.h"
 #include "stub_prompts.h"

@@ -29,6 +29,7 @@
 #include "ui/shell/toolbar.h"
 #include "ui/tree/tree_view.h"
 #include "program_util.h"
+#include "dialog_driver.h"
 #include "main_window_util.h"
 #include "stub_prompts.h"
 #include "test_util.h"
