@@ -116,6 +116,19 @@ KeyQueue *NewKeyQueue(int sessionId, int initialDelay, int lineDelay)
     return q;
 }
 
+KeyQueue *LiveKeyQueue(int sessionId)
+{
+    KeyQueue *found = 0;
+    for (KeyQueue *q = KeyQueueList; q; q = q->Next)
+        if (q->Live && q->SessionId == sessionId && q->Position < q->Count)
+            found = q;
+    if (!found) {
+        found = NewKeyQueue(sessionId, 0, 0);
+        found->Live = true;
+    }
+    return found;
+}
+
 /* Grows by copying rather than MemRealloc, so that the outgrown block can
  * be wiped: it may hold a password. */
 static void Grow(KeyQueue *q)
@@ -314,10 +327,9 @@ static void PostKey(void *window, unsigned vk)
     KeyMessagePost(window, KEY_MSG_KEYUP, vk, lParam | KEY_UP_FLAGS);
 }
 
-void PostKeyEvent(void *window, KeyEvent e)
+/* A Char or Key event; a wait posts nothing. */
+static void PostKeyEvent(void *window, KeyEvent e)
 {
-    if (!KeyMessagePost)
-        return;
     if (e.Kind == KEY_KEY)
         PostKey(window, (unsigned)e.Value);
     else if (e.Kind == KEY_CHAR)
@@ -360,7 +372,7 @@ void PumpKeyQueues(void)
         KeyQueue *q = *link;
         void *window = 0;
         int state = KeyTargetLookup ? KeyTargetLookup(q->SessionId, &window) : KEY_TARGET_GONE;
-        if (state == KEY_TARGET_GONE || q->Position >= q->Count) {
+        if (state == KEY_TARGET_GONE || q->Position >= q->Count || (q->Live && state == KEY_TARGET_WAITING)) {
             *link = q->Next;
             FreeQueue(q);
             continue;

@@ -33,6 +33,7 @@ struct KeyQueue {
     int Position;   /* next event to send */
     uint32_t DueTick;
     int LineDelay;  /* pause after each Char 13; 0 or less: none */
+    bool Live;      /* typed live: dropped, not kept, while its session cannot take keys */
     KeyQueue *Next;
 };
 
@@ -94,6 +95,9 @@ bool MatchName(const wchar_t *text, int length, const wchar_t *word);
  * less), appended to KeyQueueList. */
 KeyQueue *NewKeyQueue(int sessionId, int initialDelay, int lineDelay);
 void PushKeyEvent(KeyQueue *queue, int kind, int value);
+/* The session's unfinished live queue, so that keys typed on go out after
+ * those still waiting; a new one, due now, when there is none. */
+KeyQueue *LiveKeyQueue(int sessionId);
 /* One Char per UTF-16 code unit, untranslated; null or empty adds none. */
 void PushText(KeyQueue *queue, const wchar_t *text);
 /* Appends the events of a script.  node gives {PASSWORD}, {USER} and
@@ -111,14 +115,12 @@ KeyQueue *SendSpecialKey(int sessionId, int row);
  * node. */
 KeyQueue *QueuePasswordTyping(int sessionId, const ServerNode *node, int delay);
 
-/* Posts a Char or Key event to the window now, as the player does;
- * nothing for a wait or without a poster. */
-void PostKeyEvent(void *window, KeyEvent e);
 /* The row of SpecialKeyTable that sends virtual key vk, or -1. */
 int SpecialKeyRowOfKey(int vk);
 
 /* One step of the player, on every main-timer tick: at most 64 events
- * per queue; releases finished queues and those of gone sessions. */
+ * per queue; releases finished queues, those of gone sessions and the
+ * live ones of sessions that cannot take keys. */
 void PumpKeyQueues(void);
 
 #endif

@@ -540,15 +540,20 @@ static HWND MemberWindow(const Session *s)
 
 int BroadcastEvents(const KeyEvent *events, int count)
 {
+    /* Through the player, a tick's share at a time: a long paste to many
+     * members posted at once would hold the main window meanwhile. */
     int reached = 0;
     for (int i = 0; i < SessionCount; i++) {
-        HWND w = MemberWindow(SessionList[i]);
-        if (!w)
+        Session *s = SessionList[i];
+        if (!MemberWindow(s))
             continue;
+        KeyQueue *q = LiveKeyQueue(s->Id);
         for (int k = 0; k < count; k++)
-            PostKeyEvent(w, events[k]);
+            PushKeyEvent(q, events[k].Kind, events[k].Value);
         reached++;
     }
+    if (reached)
+        PumpKeyQueues();
     return reached;
 }
 

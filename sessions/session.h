@@ -111,9 +111,9 @@ bool FrontPuttyBox(Session *s);
 bool PuttyBoxExists(void);
 void UpdateSessionCaption(Session *s);
 
-/* Posts the events now to every member of the broadcast group whose PuTTY
- * runs with its window; the others get nothing, not even later.  Returns
- * how many were reached. */
+/* Sends the events to every member of the broadcast group whose PuTTY
+ * runs with its window, after what it still has to type live; the
+ * others get nothing, not even later.  How many were reached. */
 int BroadcastEvents(const KeyEvent *events, int count);
 /* Sends text as a script (with Enter after it) to every member whose
  * PuTTY runs with its window; the others get nothing. */

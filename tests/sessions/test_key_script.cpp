@@ -608,6 +608,30 @@ TEST_F(KeyPlayer, WaitingSessionsKeepTheirQueues)
     EXPECT_EQ(Typed(), "more");
 }
 
+/* Keys typed live keep their order behind what is still to go, and are
+ * dropped, not kept, while their session cannot take them. */
+TEST_F(KeyPlayer, LiveQueuesKeepOrderAndDropWhileWaiting)
+{
+    Targets[1] = { KEY_TARGET_READY, WINDOW_A };
+    KeyQueue *q = LiveKeyQueue(1);
+    for (int i = 0; i < 70; i++)
+        PushKeyEvent(q, KEY_CHAR, 'a');
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), std::string(64, 'a'));
+    EXPECT_EQ(LiveKeyQueue(1), q);              /* unfinished: the next key goes behind */
+    PushKeyEvent(LiveKeyQueue(1), KEY_CHAR, 'b');
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "aaaaaab");
+    EXPECT_NE(LiveKeyQueue(1), q);              /* done with: a new one */
+    PushKeyEvent(LiveKeyQueue(1), KEY_CHAR, 'c');
+    Targets[1] = { KEY_TARGET_WAITING, NULL };
+    PumpKeyQueues();
+    EXPECT_EQ(QueueCount(), 0);
+    Targets[1] = { KEY_TARGET_READY, WINDOW_A };
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "");
+}
+
 TEST_F(KeyPlayer, QueuesOfGoneSessionsAreReleased)
 {
     Targets[2] = { KEY_TARGET_READY, WINDOW_B };

@@ -17,6 +17,7 @@
 #include "../hotkeys/hotkey_actions.h"
 #include "../hotkeys/hotkeys.h"
 #include "../tree/tree_view.h"
+#include "broadcast_bar.h"
 #include "layout.h"
 #include "menus.h"
 #include "start_page.h"
@@ -289,6 +290,11 @@ static LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam)
  * the window was left may be the box that started the session. */
 static void OnRestoreFocus(void)
 {
+    /* typing for the whole broadcast group goes on where it was left */
+    if (SavedFocus && SavedFocus == BroadcastBox && IsWindowVisible(BroadcastBox)) {
+        SetFocus(BroadcastBox);
+        return;
+    }
     Session *s = ActiveSession();
     if (FrontPuttyBox(s) || FocusPutty(s))
         return;

@@ -148,6 +148,11 @@ TEST_F(BroadcastBar, LiveKeysReachTheMembersAsTheScriptEngineTypesThem)
     Press(VK_RETURN, 13);
     EXPECT_EQ(Box(), "");
     EXPECT_EQ(GetFocus(), BroadcastBox);
+    /* back from another program, the keys still go to the bar */
+    SendMessageW(MainWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageW(MainWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+    Until([&] { return false; }, 300);
+    EXPECT_EQ(GetFocus(), BroadcastBox);
 
     /* what the script engine posts for the same keys */
     int delta = Running("delta");
