@@ -415,10 +415,10 @@ TEST_F(ConfigFile, OpenSessionEntries)
     ServerNode *gone = NodeNew(NODE_SERVER);
     StrAssign(&gone->DisplayName, L"quick");
     StrAssign(&gone->Password, L"topsecret");
-    TestSessions[0] = { copy, L"ignored", false };
+    TestSessions[0] = { copy, L"ignored", false, false };
     TestSessions[1] = { saved, L"<Mine>", true, true };
-    TestSessions[2] = { gone, NULL, false };
-    TestSessions[3] = { NULL, L"attached", true };
+    TestSessions[2] = { gone, NULL, false, false };
+    TestSessions[3] = { NULL, L"attached", true, false };
     TestSessionCount = 4;
     ConfigOpenSessionAt = TestSessionAt;
 
