@@ -119,8 +119,9 @@ KeyQueue *QueuePasswordTyping(int sessionId, const ServerNode *node, int delay);
 int SpecialKeyRowOfKey(int vk);
 
 /* One step of the player, on every main-timer tick: at most 64 events
- * per queue; releases finished queues, those of gone sessions and the
- * live ones of sessions that cannot take keys. */
+ * per queue, and no further queue once 30 ms are spent (those not reached
+ * come first next time); releases finished queues, those of gone sessions
+ * and the live ones of sessions that cannot take keys. */
 void PumpKeyQueues(void);
 
 #endif

@@ -34,6 +34,7 @@ struct Posted {
 std::map<int, Target> Targets;     /* sessions absent here are gone */
 std::vector<Posted> Log;
 uint32_t Clock;
+uint32_t ClockPerPost;              /* ms that each post takes */
 
 int FakeLookup(int sessionId, void **window)
 {
@@ -47,6 +48,7 @@ int FakeLookup(int sessionId, void **window)
 void FakePost(void *window, unsigned message, uintptr_t wParam, uintptr_t lParam)
 {
     Log.push_back({ window, message, wParam, lParam });
+    Clock += ClockPerPost;
 }
 
 /* Scan codes that differ from the key codes. */
@@ -74,6 +76,7 @@ struct KeyTest : ::testing::Test {
         Targets.clear();
         Log.clear();
         Clock = 1000;
+        ClockPerPost = 0;
         KeyTargetLookup = FakeLookup;
         KeyMessagePost = FakePost;
         KeyScanCode = FakeScanCode;
@@ -630,6 +633,27 @@ TEST_F(KeyPlayer, LiveQueuesKeepOrderAndDropWhileWaiting)
     Targets[1] = { KEY_TARGET_READY, WINDOW_A };
     PumpKeyQueues();
     EXPECT_EQ(Typed(), "");
+}
+
+/* Slow posts: a pump stops once its time is spent, and the queues it did
+ * not reach go first at the next one. */
+TEST_F(KeyPlayer, PumpStopsAfterItsTime)
+{
+    Targets[1] = { KEY_TARGET_READY, WINDOW_A };
+    Targets[2] = { KEY_TARGET_READY, WINDOW_B };
+    Targets[3] = { KEY_TARGET_READY, WINDOW_A };
+    SendScript(1, NULL, L"aaaa", 0, 0);
+    SendScript(2, NULL, L"bbbb", 0, 0);
+    SendScript(3, NULL, L"cccc", 0, 0);
+    ClockPerPost = 10;
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "aaaa");
+    ClockPerPost = 0;
+    SendScript(1, NULL, L"dd", 0, 0);
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "bbbbccccdd");
+    PumpKeyQueues();
+    EXPECT_EQ(KeyQueueList, nullptr);
 }
 
 TEST_F(KeyPlayer, QueuesOfGoneSessionsAreReleased)
