@@ -388,7 +388,7 @@ void PumpKeyQueues(void)
         if ((int32_t)(now - q->DueTick) < 0)
             continue;
         PlayQueue(q, window, now);
-        if (Now() - now > PUMP_BUDGET_MS && q->Next) {
+        if (q->Next && Now() - now > PUMP_BUDGET_MS) {
             /* the served ones go behind the rest */
             KeyQueue *served = KeyQueueList, *last = q->Next;
             KeyQueueList = q->Next;
