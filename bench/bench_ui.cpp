@@ -20,6 +20,7 @@
 #include "../config/settings.h"
 #include "../core/text.h"
 #include "../sessions/capture.h"
+#include "../sessions/key_script.h"
 #include "../sessions/putty_discovery.h"
 #include "../sessions/session.h"
 #include "../tests/fixtures/main_window_util.h"

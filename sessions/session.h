@@ -11,9 +11,9 @@
 #include <windows.h>
 
 #include "../core/files.h"
-#include "key_script.h"
 #include "session_rules.h"
 
+struct KeyEvent;
 struct ServerNode;
 
 enum { CAPTION_MAX = 256, STATUS_MAX = 256 };

@@ -132,19 +132,12 @@ static LRESULT CALLBACK BoxProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
     return CallWindowProcW(BoxPrevious, w, msg, wParam, lParam);
 }
 
-static HWND CreateBarChild(HWND main, DWORD exStyle, const wchar_t *cls, const wchar_t *text, DWORD style)
-{
-    HWND w = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 10, 10, main, NULL,
-                             GetModuleHandleW(NULL), NULL);
-    SendMessageW(w, WM_SETFONT, (WPARAM)UiFont, FALSE);
-    return w;
-}
-
 void CreateBroadcastBar(HWND main)
 {
-    BroadcastLabel = CreateBarChild(main, 0, L"STATIC", L"", SS_CENTERIMAGE);
-    BroadcastBox = CreateBarChild(main, WS_EX_CLIENTEDGE, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP);
-    BroadcastLineMode = CreateBarChild(main, 0, L"BUTTON", L"줄 단위로", BS_AUTOCHECKBOX);
+    const DWORD hidden = WS_CHILD | WS_CLIPSIBLINGS;
+    BroadcastLabel = CreateMainChild(main, 0, L"STATIC", L"", hidden | SS_CENTERIMAGE);
+    BroadcastBox = CreateMainChild(main, WS_EX_CLIENTEDGE, L"EDIT", L"", hidden | ES_AUTOHSCROLL | WS_TABSTOP);
+    BroadcastLineMode = CreateMainChild(main, 0, L"BUTTON", L"줄 단위로", hidden | BS_AUTOCHECKBOX);
     BoxPrevious = (WNDPROC)SetWindowLongPtrW(BroadcastBox, GWLP_WNDPROC, (LONG_PTR)BoxProc);
     BroadcastGroupChanged();
 }

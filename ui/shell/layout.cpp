@@ -48,7 +48,7 @@ int ScaleForDpi(int n)
     return ScaleLength(n, ScreenDpi());
 }
 
-static HWND CreateChild(HWND main, DWORD exStyle, const wchar_t *cls, const wchar_t *text, DWORD style)
+HWND CreateMainChild(HWND main, DWORD exStyle, const wchar_t *cls, const wchar_t *text, DWORD style)
 {
     HWND w = CreateWindowExW(exStyle, cls, text, style, 0, 0, 10, 10, main, NULL, GetModuleHandleW(NULL), NULL);
     SendMessageW(w, WM_SETFONT, (WPARAM)UiFont, FALSE);
@@ -70,16 +70,16 @@ static void CreateGlyphFont(void)
 void CreateMainChildren(HWND main)
 {
     CreateToolbar(main);
-    FindBox = CreateChild(main, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL);
+    FindBox = CreateMainChild(main, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL);
     SendMessageW(FindBox, EM_SETCUEBANNER, FALSE, (LPARAM)L"서버 찾기 (Enter: 다음)");
     InstallFindBoxSubclass();
-    ServerTree = CreateChild(main, WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+    ServerTree = CreateMainChild(main, WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                                  TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
-    ListLabel = CreateChild(main, 0, L"STATIC", L"열린 세션", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE);
-    SessionListBox = CreateChild(main, WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+    ListLabel = CreateMainChild(main, 0, L"STATIC", L"열린 세션", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE);
+    SessionListBox = CreateMainChild(main, WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY);
-    TabControl = CreateChild(main, 0, WC_TABCONTROLW, L"",
+    TabControl = CreateMainChild(main, 0, WC_TABCONTROLW, L"",
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER | TCS_MULTILINE | TCS_TOOLTIPS |
                                  (Settings.TabBottom ? TCS_BOTTOM : 0));
     InstallTabSubclass();

@@ -23,6 +23,8 @@ extern RECT ListSplitterRect;
 /* n pixels at 96 DPI, scaled to the screen's horizontal DPI. */
 int ScaleForDpi(int n);
 
+/* A child of the main window in the program's font. */
+HWND CreateMainChild(HWND main, DWORD exStyle, const wchar_t *cls, const wchar_t *text, DWORD style);
 /* Creates every child of the main window, in order, and its menu bar. */
 void CreateMainChildren(HWND main);
 /* Places the panes and tiles the sessions by Settings.ViewMode. */
