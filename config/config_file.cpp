@@ -31,6 +31,7 @@ static const struct { const wchar_t *Name; int *Field; } SettingInts[] = {
     { L"PasswordMode", &Settings.PasswordMode },
     { L"PasswordDelay", &Settings.PasswordDelay },
     { L"PuttySessionsExpanded", &Settings.PuttySessionsExpanded },
+    { L"SessionLog", &Settings.SessionLog },
 };
 enum { SETTING_INT_COUNT = sizeof SettingInts / sizeof SettingInts[0] };
 
@@ -93,6 +94,9 @@ static void ApplySettings(const XmlElement *s)
     const wchar_t *putty = XmlChildText(s, L"PuttyPath");
     if (!StrIsEmpty(putty))
         StrCopyTo(Settings.PuttyPath, KPATH, putty);
+    const wchar_t *logs = XmlChildText(s, L"SessionLogFolder");
+    if (logs)
+        StrCopyTo(Settings.SessionLogFolder, KPATH, logs);
     for (int i = 0; i < SETTING_INT_COUNT; i++)
         *SettingInts[i].Field = XmlChildInt(s, SettingInts[i].Name, *SettingInts[i].Field);
     if (Settings.PasswordMode < 1 || Settings.PasswordMode > 4)
@@ -221,6 +225,7 @@ static void WriteSettings(TextBuilder *b)
 {
     b->Append(L"\t<Settings>\r\n");
     XmlWriteElement(b, 2, L"PuttyPath", Settings.PuttyPath);
+    XmlWriteElement(b, 2, L"SessionLogFolder", Settings.SessionLogFolder);
     for (int i = 0; i < SETTING_INT_COUNT; i++)
         XmlWriteIntElement(b, 2, SettingInts[i].Name, *SettingInts[i].Field);
     if (Settings.SaveLayout) {

@@ -65,6 +65,8 @@ struct SettingsRecord {
     wchar_t *SendScriptText;
     int SendScriptTarget;
     int SendScriptDelay;
+    wchar_t SessionLogFolder[KPATH];    /* where the servers' session logs go; "" for none chosen */
+    int SessionLog;                     /* logs are written (while a folder is chosen) */
 };
 
 extern SettingsRecord Settings;

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         abort();
     if (outcome != EXTRACT_NONE && StrIsEmpty(n->CLParams) != (n->CLParams == NULL))
         abort();
-    wchar_t *args = BuildPuttyArguments(n, NULL, false, NULL);
+    wchar_t *args = BuildPuttyArguments(n, NULL, NULL, false, NULL);
     StrFreeSecret(args);
     int dummy = 0;
     MarkPasswordlessServers(n, &dummy);

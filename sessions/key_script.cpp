@@ -8,12 +8,15 @@
 #include "../config/server_tree.h"
 #include "../core/platform.h"
 #include "../core/text.h"
+#include "output_watch.h"
 
 KeyQueue *KeyQueueList;
 KeyTargetLookupFn KeyTargetLookup;
 KeyMessagePostFn KeyMessagePost;
 KeyScanCodeFn KeyScanCode;
 KeyTickFn KeyTickCount;
+KeyOutputWatchedFn KeyOutputWatched;
+KeyNoticeFn KeyNotice;
 
 enum { EVENTS_PER_TICK = 64, FIRST_CAPACITY = 64, BRACE_WORD_MAX = 39 };
 /* A pump that has spent this long stops; the queues it did not reach go
@@ -77,6 +80,8 @@ const wchar_t ScriptSyntaxText[] =
     L"• Ctrl 조합: {CTRL+C}, {CTRL+D} 처럼 {CTRL+문자}\n"
     L"• Alt 조합: {ALT+x} (Esc 다음 x를 보냅니다)\n"
     L"• 기다리기: {WAIT 500} 또는 {SLEEP 500} (밀리초)\n"
+    L"• 글자 기다리기: {WAITFOR 텍스트} (화면에 나올 때까지, 기본 30초)\n"
+    L"• 기다리는 시간 바꾸기: {TIMEOUT 60} (초)\n"
     L"• 서버 값: {USER} {PASSWORD} {HOST}\n"
     L"• 여는 중괄호 글자 자체: {{\n"
     L"\n"
@@ -114,6 +119,8 @@ KeyQueue *NewKeyQueue(int sessionId, int initialDelay, int lineDelay)
     q->SessionId = sessionId;
     q->DueTick = Now() + (initialDelay > 0 ? (uint32_t)initialDelay : 0u);
     q->LineDelay = lineDelay;
+    q->WaitFrom = -1;
+    q->WaitLimit = WAIT_FOR_DEFAULT_MS;
     KeyQueue **link = &KeyQueueList;
     while (*link)
         link = &(*link)->Next;
@@ -187,6 +194,21 @@ static void PushWait(KeyQueue *q, const wchar_t *number)
     PushKeyEvent(q, KEY_WAIT, ms > 0 ? ms : 0);
 }
 
+/* {TIMEOUT n}: digits only, the seconds brought within the limits. */
+static bool PushTimeout(KeyQueue *q, const wchar_t *digits, int n)
+{
+    int seconds = 0;
+    for (int i = 0; i < n; i++) {
+        if (digits[i] < '0' || digits[i] > '9')
+            return false;
+        if (seconds <= TIMEOUT_MAX_S)
+            seconds = seconds * 10 + (digits[i] - '0');
+    }
+    seconds = seconds < TIMEOUT_MIN_S ? TIMEOUT_MIN_S : seconds > TIMEOUT_MAX_S ? TIMEOUT_MAX_S : seconds;
+    PushKeyEvent(q, KEY_TIMEOUT, seconds);
+    return true;
+}
+
 /* The rules for the text between braces, first match wins; false when
  * none applies and the brace is to be typed. */
 static bool BraceWord(KeyQueue *q, const wchar_t *w, int n, const ServerNode *node)
@@ -197,6 +219,15 @@ static bool BraceWord(KeyQueue *q, const wchar_t *w, int n, const ServerNode *no
             return true;
         }
     }
+    /* The brace-word limit keeps the text within WATCH_KEEP. */
+    if (n > 8 && (MatchName(w, 8, L"WAITFOR ") || MatchName(w, 8, L"WAITFOR:"))) {
+        PushKeyEvent(q, KEY_WAIT_FOR, n - 8);
+        for (int i = 8; i < n; i++)
+            PushKeyEvent(q, KEY_WAIT_TEXT, (uint16_t)w[i]);
+        return true;
+    }
+    if (n > 8 && (MatchName(w, 8, L"TIMEOUT ") || MatchName(w, 8, L"TIMEOUT:")) && PushTimeout(q, w + 8, n - 8))
+        return true;
     if (n > 5 && (MatchName(w, 5, L"WAIT ") || MatchName(w, 5, L"WAIT:"))) {
         PushWait(q, w + 5);
         return true;
@@ -283,6 +314,24 @@ void ParseScript(KeyQueue *q, const wchar_t *s, const ServerNode *node)
     }
 }
 
+static bool HoldsWaitFor(const KeyQueue *q)
+{
+    for (int i = 0; i < q->Count; i++)
+        if (q->Events[i].Kind == KEY_WAIT_FOR)
+            return true;
+    return false;
+}
+
+bool ScriptWaitsForText(const wchar_t *script)
+{
+    /* Without a node no password enters the events. */
+    KeyQueue q = {};
+    ParseScript(&q, script, 0);
+    bool waits = HoldsWaitFor(&q);
+    MemFree(q.Events);
+    return waits;
+}
+
 KeyQueue *SendScript(int sessionId, const ServerNode *node, const wchar_t *script, int lineDelay,
                      int initialDelay)
 {
@@ -290,6 +339,8 @@ KeyQueue *SendScript(int sessionId, const ServerNode *node, const wchar_t *scrip
         return 0;
     KeyQueue *q = NewKeyQueue(sessionId, initialDelay, lineDelay);
     ParseScript(q, script, node);
+    if (KeyNotice)
+        KeyNotice(sessionId, HoldsWaitFor(q) ? KEY_NOTICE_SCRIPT_WAITS : KEY_NOTICE_SCRIPT);
     return q;
 }
 
@@ -349,24 +400,101 @@ int SpecialKeyRowOfKey(int vk)
     return -1;
 }
 
-/* Sends up to 64 due events of one queue to its window. */
-static void PlayQueue(KeyQueue *q, void *window, uint32_t now)
+/* Moves WaitScan over what holds no wait for text. */
+static void ScanWaits(KeyQueue *q)
+{
+    while (q->WaitScan < q->Count && q->Events[q->WaitScan].Kind != KEY_WAIT_FOR)
+        q->WaitScan++;
+}
+
+static bool WaitMet(KeyQueue *q, int index)
+{
+    ScanWaits(q);
+    return index < q->WaitScan;
+}
+
+void KeyOutputArrived(int sessionId, const OutputWatch *watch)
+{
+    for (KeyQueue *q = KeyQueueList; q; q = q->Next) {
+        if (q->SessionId != sessionId)
+            continue;
+        if (q->WaitFrom < 0)
+            q->WaitFrom = watch->FeedFrom;
+        for (;;) {
+            ScanWaits(q);
+            if (q->WaitScan >= q->Count)
+                break;
+            int length = q->Events[q->WaitScan].Value;
+            wchar_t text[WATCH_KEEP];
+            for (int k = 0; k < length && k < WATCH_KEEP; k++)
+                text[k] = (wchar_t)q->Events[q->WaitScan + 1 + k].Value;
+            int64_t end = WatchFind(watch, text, length, q->WaitFrom);
+            if (end < 0)
+                break;
+            q->WaitFrom = end;
+            q->WaitScan += 1 + length;
+        }
+    }
+}
+
+bool KeyWaitPending(int sessionId)
+{
+    for (KeyQueue *q = KeyQueueList; q; q = q->Next) {
+        if (q->SessionId != sessionId)
+            continue;
+        ScanWaits(q);
+        if (q->WaitScan < q->Count)
+            return true;
+    }
+    return false;
+}
+
+/* Sends up to 64 due events of one queue to its window; false when the
+ * queue gives up at a wait for text. */
+static bool PlayQueue(KeyQueue *q, void *window, uint32_t now)
 {
     for (int sent = 0; sent < EVENTS_PER_TICK && q->Position < q->Count; sent++) {
         KeyEvent e = q->Events[q->Position];
+        if (e.Kind == KEY_WAIT_FOR && !WaitMet(q, q->Position)) {
+            if (!KeyOutputWatched || !KeyOutputWatched(q->SessionId))
+                return false;
+            if (q->Waiting)
+                return (int32_t)(now - q->DueTick) < 0;
+            q->Waiting = true;
+            q->DueTick = now + (uint32_t)q->WaitLimit;
+            return true;
+        }
+        q->Waiting = false;
         /* Typed characters need not linger while the rest waits. */
         MemWipe(&q->Events[q->Position], sizeof(KeyEvent));
         q->Position++;
-        if (e.Kind == KEY_WAIT) {
+        switch (e.Kind) {
+        case KEY_WAIT:
             q->DueTick = now + (e.Value > 0 ? (uint32_t)e.Value : 0u);
-            return;
-        }
-        PostKeyEvent(window, e);
-        if (e.Kind == KEY_CHAR && e.Value == 13 && q->LineDelay > 0) {
-            q->DueTick = now + (uint32_t)q->LineDelay;
-            return;
+            return true;
+        case KEY_WAIT_FOR:
+            MemWipe(&q->Events[q->Position], (size_t)e.Value * sizeof(KeyEvent));
+            q->Position += e.Value;
+            break;
+        case KEY_TIMEOUT:
+            q->WaitLimit = e.Value * 1000;
+            break;
+        default:
+            PostKeyEvent(window, e);
+            if (e.Kind == KEY_CHAR && e.Value == 13 && q->LineDelay > 0) {
+                q->DueTick = now + (uint32_t)q->LineDelay;
+                return true;
+            }
         }
     }
+    return true;
+}
+
+/* Whether the queue has something to do now: its pause is over, or the
+ * wait it stands at was met. */
+static bool QueueDue(KeyQueue *q, uint32_t now)
+{
+    return (int32_t)(now - q->DueTick) >= 0 || (q->Waiting && WaitMet(q, q->Position));
 }
 
 void PumpKeyQueues(void)
@@ -377,18 +505,22 @@ void PumpKeyQueues(void)
         KeyQueue *q = *link;
         void *window = 0;
         int state = KeyTargetLookup ? KeyTargetLookup(q->SessionId, &window) : KEY_TARGET_GONE;
-        if (state == KEY_TARGET_GONE || q->Position >= q->Count || (q->Live && state == KEY_TARGET_WAITING)) {
+        bool drop = state == KEY_TARGET_GONE || q->Position >= q->Count || (q->Live && state == KEY_TARGET_WAITING);
+        bool played = false, stopped = false;
+        if (!drop && state == KEY_TARGET_READY && window && KeyMessagePost && QueueDue(q, now)) {
+            played = true;
+            stopped = drop = !PlayQueue(q, window, now);
+        }
+        if (drop) {
+            int id = q->SessionId;
             *link = q->Next;
             FreeQueue(q);
+            if (stopped && KeyNotice)
+                KeyNotice(id, KEY_NOTICE_STOPPED);
             continue;
         }
         link = &q->Next;
-        if (state != KEY_TARGET_READY || !window || !KeyMessagePost)
-            continue;
-        if ((int32_t)(now - q->DueTick) < 0)
-            continue;
-        PlayQueue(q, window, now);
-        if (q->Next && Now() - now > PUMP_BUDGET_MS) {
+        if (played && q->Next && Now() - now > PUMP_BUDGET_MS) {
             /* the served ones go behind the rest */
             KeyQueue *served = KeyQueueList, *last = q->Next;
             KeyQueueList = q->Next;

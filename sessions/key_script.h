@@ -15,13 +15,20 @@
 
 struct ServerNode;
 
-/* KeyEvent.Kind */
-enum { KEY_CHAR = 0, KEY_KEY = 1, KEY_WAIT = 2 };
+struct OutputWatch;
+
+/* KeyEvent.Kind.  A wait for text is KEY_WAIT_FOR with the text's length,
+ * followed by that many KEY_WAIT_TEXT events, a code unit each. */
+enum { KEY_CHAR = 0, KEY_KEY = 1, KEY_WAIT = 2, KEY_WAIT_FOR = 3, KEY_WAIT_TEXT = 4, KEY_TIMEOUT = 5 };
 
 struct KeyEvent {
     int Kind;
-    int Value;      /* UTF-16 code unit, virtual key, or milliseconds */
+    int Value;      /* UTF-16 code unit, virtual key, milliseconds, length or seconds */
 };
+
+/* How long a wait for text may take without {TIMEOUT}, and the limits of
+ * {TIMEOUT n} in seconds. */
+enum { WAIT_FOR_DEFAULT_MS = 30000, TIMEOUT_MIN_S = 1, TIMEOUT_MAX_S = 3600 };
 
 /* One script or key sequence for one session.  The queue names its
  * session only by id; the event memory is zeroed before it is freed. */
@@ -34,6 +41,14 @@ struct KeyQueue {
     uint32_t DueTick;
     int LineDelay;  /* pause after each Char 13; 0 or less: none */
     bool Live;      /* typed live: dropped, not kept, while its session cannot take keys */
+    /* Waits for text.  Every wait before WaitScan was met; the event
+     * there, when there is one, is the wait still to be met, searched for
+     * in the session's output from WaitFrom on (-1: from the first output
+     * read after the queue was made). */
+    int WaitScan;
+    int64_t WaitFrom;
+    int WaitLimit;  /* ms a wait may take */
+    bool Waiting;   /* stopped at a wait; DueTick is when it gives up */
     KeyQueue *Next;
 };
 
@@ -72,6 +87,11 @@ typedef int (*KeyTargetLookupFn)(int sessionId, void **window);
 typedef void (*KeyMessagePostFn)(void *window, unsigned message, uintptr_t wParam, uintptr_t lParam);
 typedef unsigned (*KeyScanCodeFn)(unsigned virtualKey);
 typedef uint32_t (*KeyTickFn)(void);
+/* Whether the session's output is read, so that it can wait for text. */
+typedef bool (*KeyOutputWatchedFn)(int sessionId);
+/* KEY_NOTICE_*: a script was queued for the session, or one gave up. */
+typedef void (*KeyNoticeFn)(int sessionId, int notice);
+enum { KEY_NOTICE_SCRIPT = 0, KEY_NOTICE_SCRIPT_WAITS = 1, KEY_NOTICE_STOPPED = 2 };
 
 /* Hooks.  Without a lookup every session counts as gone, without a
  * poster every session as waiting; without a scan-code mapper keys go
@@ -80,6 +100,9 @@ extern KeyTargetLookupFn KeyTargetLookup;
 extern KeyMessagePostFn KeyMessagePost;
 extern KeyScanCodeFn KeyScanCode;
 extern KeyTickFn KeyTickCount;
+/* Without these no session's output is read and nobody is told. */
+extern KeyOutputWatchedFn KeyOutputWatched;
+extern KeyNoticeFn KeyNotice;
 
 /* The key-down lParam: repeat count 1, scan code in bits 16-23, the
  * extended bit 24 for VK_PRIOR..VK_DOWN, VK_INSERT and VK_DELETE.  The
@@ -106,7 +129,11 @@ void ParseScript(KeyQueue *queue, const wchar_t *script, const ServerNode *node)
 
 /* Session ids start at 1; 0 or less stands for "no session", and these
  * then do nothing and return null. */
-/* A queue with the parsed script; nothing for an empty script. */
+/* Whether the script holds a wait for text. */
+bool ScriptWaitsForText(const wchar_t *script);
+
+/* A queue with the parsed script; nothing for an empty script.  Tells
+ * KeyNotice. */
 KeyQueue *SendScript(int sessionId, const ServerNode *node, const wchar_t *script, int lineDelay,
                      int initialDelay);
 /* One row of SpecialKeyTable, due now; nothing for a row outside 0..36. */
@@ -118,10 +145,21 @@ KeyQueue *QueuePasswordTyping(int sessionId, const ServerNode *node, int delay);
 /* The row of SpecialKeyTable that sends virtual key vk, or -1. */
 int SpecialKeyRowOfKey(int vk);
 
+/* The session's new output: every wait of its queues that the text held
+ * by the watch meets is marked met, in order, each searched for after the
+ * one before. */
+void KeyOutputArrived(int sessionId, const OutputWatch *watch);
+/* Whether a queue of the session has a wait for text still to be met:
+ * its output is worth reading. */
+bool KeyWaitPending(int sessionId);
+
 /* One step of the player, on every main-timer tick: at most 64 events
  * per queue, and no further queue once 30 ms are spent (those not reached
  * come first next time); releases finished queues, those of gone sessions
- * and the live ones of sessions that cannot take keys. */
+ * and the live ones of sessions that cannot take keys.  A queue at a wait
+ * for text goes on once the wait is met; when the time runs out first, or
+ * the session's output is not read, the rest of the queue is dropped and
+ * KeyNotice told. */
 void PumpKeyQueues(void);
 
 #endif

@@ -72,8 +72,24 @@ void AppendQuotedArgument(TextBuilder *b, const wchar_t *arg)
     b->AppendChar('"');
 }
 
-wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile, bool masked,
-                             int *modeOut)
+/* PuTTY expands "&" sequences in a log file name (&H the host, &T the
+ * time...); "&&" is a plain "&". */
+static void AppendLogFileArgument(TextBuilder *b, const wchar_t *logFile)
+{
+    TextBuilder name = {};
+    for (const wchar_t *p = logFile; *p; p++) {
+        name.AppendChar(*p);
+        if (*p == '&')
+            name.AppendChar('&');
+    }
+    AppendQuotedArgument(b, L"-sessionlog");
+    AppendQuotedArgument(b, name.Text());
+    AppendQuotedArgument(b, L"-logoverwrite");
+    name.Release();
+}
+
+wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile, const wchar_t *logFile,
+                             bool masked, int *modeOut)
 {
     /* Opening a sealed password fills a cache; the node stays the same. */
     const wchar_t *password = NodePassword((ServerNode *)node);
@@ -87,6 +103,9 @@ wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile
 
     TextBuilder b = {};
     if (node->CustomCmd) {
+        /* the host is somewhere in the user's own line */
+        if (!StrIsEmpty(logFile))
+            AppendLogFileArgument(&b, logFile);
         AppendRawArguments(&b, node->CLParams);
     } else {
         if (!StrIsEmpty(node->SavedSession) &&
@@ -120,6 +139,8 @@ wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile
     }
     if (!node->CustomCmd) {
         AppendRawArguments(&b, node->CLParams);
+        if (!StrIsEmpty(logFile))
+            AppendLogFileArgument(&b, logFile);
         if (!StrIsEmpty(node->ServerName))
             AppendQuotedArgument(&b, node->ServerName);
     }

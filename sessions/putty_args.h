@@ -19,10 +19,12 @@ enum {
 
 /* Every argument after the executable (possibly empty), newly allocated.
  * masked gives the display form (-pw ********, -pwfile <임시 파일>);
- * passwordFile may be null.  *mode (optional) gets DELIVER_*.  The
- * unmasked text may hold the password: release it with StrFreeSecret. */
-wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile, bool masked,
-                             int *mode);
+ * passwordFile may be null.  logFile (may be null) adds -sessionlog with
+ * it and -logoverwrite before the host.  *mode (optional) gets DELIVER_*.
+ * The unmasked text may hold the password: release it with
+ * StrFreeSecret. */
+wchar_t *BuildPuttyArguments(const ServerNode *node, const wchar_t *passwordFile, const wchar_t *logFile,
+                             bool masked, int *mode);
 /* DELIVER_TYPE, DELIVER_PWFILE or DELIVER_CMDLINE. */
 int EffectivePasswordMode(const ServerNode *node);
 int EffectivePasswordDelay(const ServerNode *node);

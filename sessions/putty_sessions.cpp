@@ -16,6 +16,11 @@ bool PuttySupportsPwfile(void)
     return PuttyVersionMajor > 0 || PuttyVersionMinor >= 77;
 }
 
+bool PuttySupportsSessionLog(void)
+{
+    return PuttySupportsPwfile();
+}
+
 static int HexValue(wchar_t c)
 {
     if (c >= '0' && c <= '9')

@@ -14,8 +14,10 @@
 extern int PuttyVersionMajor;
 extern int PuttyVersionMinor;
 
-/* Version 0.77 or later: the password may be passed in a file. */
+/* Version 0.77 or later: the password may be passed in a file, and the
+ * session log is named on the command line and written as it goes. */
 bool PuttySupportsPwfile(void);
+bool PuttySupportsSessionLog(void);
 
 /* A stored saved-session name with its %XX escapes (bytes in the ANSI
  * code page) undone; a new text the caller frees.  A percent sign not

@@ -12,6 +12,7 @@
 #include "key_script.h"
 #include "password_file.h"
 #include "putty_args.h"
+#include "session_log.h"
 
 Session **SessionList;
 int SessionCount;
@@ -86,6 +87,8 @@ void SessionsInit(void)
 {
     InstallKeyPoster();
     KeyTargetLookup = LookupKeyTarget;
+    SessionLogsInit();
+    RemoveStaleSessionLogs();
     ConfigOpenSessionAt = SessionRecordAt;
 }
 
@@ -133,7 +136,7 @@ static void SetStatus(Session *s, const wchar_t *text)
 static int LaunchPutty(Session *s)
 {
     int mode;
-    StrFreeSecret(BuildPuttyArguments(s->Node, NULL, true, &mode));
+    StrFreeSecret(BuildPuttyArguments(s->Node, NULL, NULL, true, &mode));
     if (mode == DELIVER_PWFILE && !WritePasswordFile(NodePassword(s->Node), s->PasswordFile))
         mode = DELIVER_TYPE;
     s->PasswordDelivery = mode;
@@ -141,7 +144,9 @@ static int LaunchPutty(Session *s)
     ServerNode *copy = NodeCopy(s->Node, false);
     if (mode == DELIVER_TYPE)
         NodeSetPassword(copy, NULL);
-    wchar_t *args = BuildPuttyArguments(copy, s->PasswordFile[0] ? s->PasswordFile : NULL, false, NULL);
+    wchar_t log[KPATH];
+    SessionLogArgument(s, log);
+    wchar_t *args = BuildPuttyArguments(copy, s->PasswordFile[0] ? s->PasswordFile : NULL, log, false, NULL);
     NodeFree(copy);
 
     TextBuilder line = {};
@@ -170,6 +175,7 @@ static int LaunchPutty(Session *s)
         StrFormat(text, L"PuTTY를 실행하지 못했습니다 (오류 %u).", (unsigned)error);
         SetStatus(s, text);
         DeletePasswordFile(s);
+        CloseSessionLog(s);
         return SESSION_FAILED;
     }
     CloseHandle(pi.hThread);
@@ -189,17 +195,21 @@ void StartSession(Session *s)
     s->Disconnected = false;
     s->ExitCode = 0;
     s->WindowGoneAt = 0;
+    s->ScriptStopped = false;
     if (s->Process) {
         CloseHandle(s->Process);
         s->Process = NULL;
     }
     DeletePasswordFile(s);
+    CloseSessionLog(s);
     int state;
     if (!FileExists(Settings.PuttyPath)) {
         SetStatus(s, L"PuTTY 실행 파일을 찾을 수 없습니다. 도구 → PuTTY 위치에서 지정하세요.");
         state = SESSION_FAILED;
     } else if (!s->Node) {
         SetStatus(s, L"가져온 PuTTY 창은 다시 실행할 수 없습니다.");
+        state = SESSION_FAILED;
+    } else if (!PrepareSessionLog(s)) {
         state = SESSION_FAILED;
     } else {
         state = LaunchPutty(s);
@@ -271,6 +281,7 @@ void RemoveSession(Session *s)
     SessionCount--;
     MemCopy(SessionList + index, SessionList + index + 1, (size_t)(SessionCount - index) * sizeof *SessionList);
     DeletePasswordFile(s);
+    CloseSessionLog(s);
     if (s->Process)
         CloseHandle(s->Process);
     DestroyWindow(s->HostWindow);
@@ -335,6 +346,7 @@ static void PollStarting(Session *s, bool ended, DWORD now)
         GetExitCodeProcess(s->Process, &code);
         s->ExitCode = (int)code;
         DeletePasswordFile(s);
+        CloseSessionLog(s);
         s->PuttyWindow = NULL;
         SetSessionState(s, SESSION_ENDED);
         return;
@@ -411,6 +423,7 @@ static void PollRunning(Session *s, bool ended, DWORD now)
         s->ExitCode = (int)code;
         s->PuttyWindow = NULL;
         DeletePasswordFile(s);
+        CloseSessionLog(s);
         SessionEnded(s, code == 0 && !s->Disconnected);
         return;
     }
@@ -706,6 +719,7 @@ void SessionsTick(void)
     OpenNextQueued();
     ReconnectNextQueued();
     DWORD now = GetTickCount();     /* after the start: no state is younger */
+    ReadSessionLogs();
     PumpKeyQueues();
     if (PollResume < 0) {
         if (Polled && now - LastPoll < 250)
@@ -742,6 +756,7 @@ void TerminateAllSessions(void)
         if (SessionList[i]->Process)
             WaitForSingleObject(SessionList[i]->Process, 2000);
         DeletePasswordFile(SessionList[i]);
+        CloseSessionLog(SessionList[i]);
     }
 }
 

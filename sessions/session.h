@@ -14,6 +14,7 @@
 #include "session_rules.h"
 
 struct KeyEvent;
+struct OutputWatch;
 struct ServerNode;
 
 enum { CAPTION_MAX = 256, STATUS_MAX = 256 };
@@ -50,6 +51,13 @@ struct Session {
     LONG SavedStyle, SavedExStyle;
     RECT SavedRect;
     bool Broadcast;                 /* a member of the broadcast group */
+    /* PuTTY's session log (session_log.h); LogFile "" when there is none */
+    wchar_t LogFile[KPATH];
+    bool LogPrivate;                /* Kestrum's own, deleted when done with */
+    HANDLE LogRead;                 /* held while PuTTY may write it; null without a log */
+    OutputWatch *Watch;             /* while a wait for text looks at the output */
+    bool WantsLog;                  /* a script with a wait was sent: later starts keep a log */
+    bool ScriptStopped;             /* a script gave up at a wait */
 };
 
 /* The open sessions in tab order. */

@@ -120,3 +120,23 @@ int IndexAfterRemoval(int removed, int active, int newCount)
         return removed < active ? active - 1 : active;
     return newCount - 1;
 }
+
+void ComposeSessionLogName(wchar_t *out, const wchar_t *name, const int stamp[6], int attempt)
+{
+    wchar_t clean[101];
+    int n = 0;
+    for (const wchar_t *p = StrIsEmpty(name) ? L"PuTTY" : name; *p && n < 100; p++) {
+        wchar_t c = *p;
+        bool refused = c < 32 || c == '<' || c == '>' || c == ':' || c == '"' || c == '/' || c == '\\' ||
+                       c == '|' || c == '?' || c == '*';
+        clean[n++] = refused ? L'_' : c;
+    }
+    clean[n] = 0;
+    wchar_t extra[12] = L"";
+    if (attempt > 1)
+        StrFromInt(extra, attempt);
+    wchar_t buf[1025];
+    StrFormat(buf, L"%s_%04d%02d%02d-%02d%02d%02d%s%s.log", clean, stamp[0], stamp[1], stamp[2], stamp[3],
+              stamp[4], stamp[5], attempt > 1 ? L"_" : L"", extra);
+    StrCopyTo(out, LOG_NAME_MAX, buf);
+}

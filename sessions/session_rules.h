@@ -62,6 +62,16 @@ struct FitRect {
  * right taken as dx) lies outside.  Implausible frames count as none. */
 FitRect FitTarget(int dx, int dy, int db, int clipW, int clipH);
 
+/* The file name of a server's session log started at the local time
+ * stamp (year, month, day, hour, minute, second):
+ * "<name>_<yyyyMMdd-HHmmss>.log", the name's characters that Windows
+ * refuses in file names as "_", its first 100 characters at most, "PuTTY"
+ * for an empty one.  try > 1 adds "_<try>" before ".log" for a second
+ * session started in the same second. */
+enum { LOG_NAME_MAX = 140 };
+/* out holds LOG_NAME_MAX characters. */
+void ComposeSessionLogName(wchar_t *out, const wchar_t *name, const int stamp[6], int attempt);
+
 /* The index to activate after removing `removed` from a list that had
  * `active` active and now holds newCount sessions (newCount > 0). */
 int IndexAfterRemoval(int removed, int active, int newCount);

@@ -191,7 +191,8 @@ TEST_F(ConfigFile, HotkeysRecentsSendScript)
         recents += i == 3 ? "<R></R>" : "<R>host" + std::to_string(i) + "</R>";
     ASSERT_TRUE(Load(Doc("<Hotkeys><NextTab></NextTab><acconnect>123</acconnect><Unknown>5</Unknown></Hotkeys>"
                          "<Recents>" + recents + "<X>x</X></Recents>"
-                         "<SendScript Target='2' Delay='150'><Text>ls&#13;&#10;pwd</Text></SendScript>")));
+                         "<SendScript Target='2' Delay='150'><Text>ls&#13;&#10;pwd</Text></SendScript>"
+                         "<SessionLogFolder>D:\\로그 &amp; 기록</SessionLogFolder><SessionLog>1</SessionLog>")));
     EXPECT_EQ(Settings.Hotkeys[0], 0);
     EXPECT_EQ(Settings.Hotkeys[1], 24585);
     EXPECT_EQ(Settings.Hotkeys[12], 123);
@@ -205,6 +206,8 @@ TEST_F(ConfigFile, HotkeysRecentsSendScript)
     EXPECT_EQ(Settings.SendScriptTarget, 2);
     EXPECT_EQ(Settings.SendScriptDelay, 150);
     EXPECT_EQ(U8(Settings.SendScriptText), "ls\r\npwd");
+    EXPECT_EQ(U8(Settings.SessionLogFolder), "D:\\로그 & 기록");
+    EXPECT_EQ(Settings.SessionLog, 1);
 }
 
 TEST_F(ConfigFile, TreesAndOpenSessions)
@@ -248,6 +251,7 @@ TEST_F(ConfigFile, DefaultFileExactly)
         "<Kestrum version=\"1\">\r\n"
         "\t<Settings>\r\n"
         "\t\t<PuttyPath></PuttyPath>\r\n"
+        "\t\t<SessionLogFolder></SessionLogFolder>\r\n"
         "\t\t<TabCaption>0</TabCaption>\r\n"
         "\t\t<CloseOnNormalEnd>1</CloseOnNormalEnd>\r\n"
         "\t\t<KeepOnAbnormalEnd>1</KeepOnAbnormalEnd>\r\n"
@@ -263,6 +267,7 @@ TEST_F(ConfigFile, DefaultFileExactly)
         "\t\t<PasswordMode>1</PasswordMode>\r\n"
         "\t\t<PasswordDelay>1500</PasswordDelay>\r\n"
         "\t\t<PuttySessionsExpanded>1</PuttySessionsExpanded>\r\n"
+        "\t\t<SessionLog>0</SessionLog>\r\n"
         "\t\t<Layout>\r\n"
         "\t\t\t<HideMenu>0</HideMenu>\r\n"
         "\t\t\t<HideToolbar>0</HideToolbar>\r\n"

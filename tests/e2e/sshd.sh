@@ -14,6 +14,25 @@ start)
 		useradd -m -s /bin/sh "$user"
 	fi
 	echo "$user:Kestrum-e2e pw" | chpasswd
+	home=$(getent passwd "$user" | cut -d: -f6)
+	# While ask-token exists the login shell asks a question after 1-5 s,
+	# as a slow server does; what was typed before the question is lost,
+	# as at a real prompt, and the answer is not echoed.  Whether the
+	# answer was the password goes to token-answers, never the answer.
+	cat > "$home/.profile" <<'PROFILE'
+if [ -f "$HOME/ask-token" ]; then
+	stty -echo
+	sleep $(( $(od -An -N1 -tu1 /dev/urandom) % 5 + 1 ))
+	stty -icanon min 0 time 0
+	while read -r typed; do :; done
+	stty icanon
+	printf 'Token: '
+	read -r answer
+	stty echo
+	echo
+	if [ "$answer" = "Kestrum-e2e pw" ]; then echo right; else echo other; fi >> "$HOME/token-answers"
+fi
+PROFILE
 	[ -f "$dir/hostkey" ] || ssh-keygen -q -t ed25519 -N '' -f "$dir/hostkey"
 	cat > "$dir/sshd_config" <<CONF
 Port $port
@@ -26,6 +45,7 @@ UsePAM yes
 PermitRootLogin no
 AllowUsers $user
 LogLevel VERBOSE
+MaxStartups 100
 CONF
 	mkdir -p /run/sshd
 	[ -f "$dir/sshd.pid" ] && kill "$(cat "$dir/sshd.pid")" 2>/dev/null || true

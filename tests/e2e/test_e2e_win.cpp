@@ -661,3 +661,70 @@ TEST_F(EndToEnd, BroadcastReachesTheGroupOnly)
     for (const std::string &m : markers())
         DeleteFileW(WText(m));
 }
+
+/* The server asks a question 1-5 s after the login (sshd.sh, while
+ * ask-token exists): scripts that wait for it answer it every time, a
+ * fixed pause mostly comes too early, and a wait that runs out sends
+ * nothing more.  Session logs are on: each session writes its own under
+ * the chosen folder, with what the server sent and no password. */
+TEST_F(EndToEnd, ScriptsWaitForTheServer)
+{
+    std::string answers = home + "\\token-answers", ask = home + "\\ask-token";
+    DeleteFileW(WText(answers));
+    DeleteFileW(WText(home + "\\marker-leak"));
+    ASSERT_TRUE(WriteBytes(WText(ask), ""));
+    struct Remove {
+        std::string Path;
+        ~Remove() { DeleteFileW(WText(Path)); }
+    } question = { ask };
+    std::string logs = dir.path + "\\logs";
+    CreateDirectoryW(WText(logs), NULL);
+    WatchFolder(logs);
+    std::string servers, open;
+    auto add = [&](const std::string &name, int i, const std::string &script) {
+        char uid[64];
+        snprintf(uid, sizeof uid, "{E2E00000-0000-0000-0000-0000000001%02d}", i);
+        servers += Server(name.c_str(), uid, 0, script);
+        open += std::string("<Open caption=\"\" uid=\"") + uid + "\"/>";
+    };
+    for (int i = 0; i < 10; i++)
+        add("token" + std::to_string(i), i, "{WAITFOR Token:}{PASSWORD}{ENTER}");
+    for (int i = 10; i < 13; i++)
+        add("fixed" + std::to_string(i), i, "{WAIT 1000}fixed{ENTER}");
+    add("멈춤", 13, "{TIMEOUT 3}{WAITFOR Never said}echo leaked &gt; marker-leak{ENTER}");
+    ASSERT_TRUE(WriteBytes(WText(dir.path + "\\kestrum.xml"),
+                           Config(servers, open, "<SessionLogFolder>" + logs + "</SessionLogFolder><SessionLog>1</SessionLog>")));
+    KestrumProcess k;
+    ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
+
+    /* every waiting script answered, and with the password */
+    EXPECT_TRUE(WaitFor([&] { return Count(ReadBytes(WText(answers)), "right") == 10; }, 45000))
+        << ReadBytes(WText(answers)) << TopLevelWindows();
+    EXPECT_TRUE(WaitFor([&] { return ListLine(k.Main, 13).find("멈춤 (스크립트 멈춤)") == 0; }, 10000))
+        << ListLine(k.Main, 13);
+    Sleep(1000);
+    std::string said = ReadBytes(WText(answers));
+    EXPECT_EQ(Count(said, "right"), 10) << said;
+    EXPECT_LT(Count(said, "other"), 3) << "the fixed pauses came late every time: " << said;
+    EXPECT_EQ(ReadBytes(WText(home + "\\marker-leak")), "");
+
+    std::vector<std::string> names;
+    ForEachEntry(logs, [&](const std::string &, const WIN32_FIND_DATAW &fd) { names.push_back(U8(fd.cFileName)); });
+    EXPECT_EQ(names.size(), 14u);
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char day[16];
+    snprintf(day, sizeof day, "_%04d%02d%02d-", t.wYear, t.wMonth, t.wDay);
+    for (const std::string &name : names) {
+        EXPECT_NE(name.find(day), std::string::npos) << name;
+        EXPECT_EQ(name.size() - name.find(day), 20u) << name;
+        if (name.rfind("token", 0) == 0)
+            EXPECT_NE(ReadBytes(WText(logs + "\\" + name)).find("Token: "), std::string::npos) << name;
+    }
+    EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string &n) { return n.rfind("멈춤_", 0) == 0; }),
+              1) << "a name outside the code page";
+
+    PostMessageW(k.Main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(k.Answer(IDYES), "열린 세션 14개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(k.WaitExit(), 0);
+}

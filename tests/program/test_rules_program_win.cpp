@@ -333,6 +333,8 @@ TEST_F(RulesProgram, ScriptSyntaxFromTheHelpMenu)
                                         "• Ctrl 조합: {CTRL+C}, {CTRL+D} 처럼 {CTRL+문자}\n"
                                         "• Alt 조합: {ALT+x} (Esc 다음 x를 보냅니다)\n"
                                         "• 기다리기: {WAIT 500} 또는 {SLEEP 500} (밀리초)\n"
+                                        "• 글자 기다리기: {WAITFOR 텍스트} (화면에 나올 때까지, 기본 30초)\n"
+                                        "• 기다리는 시간 바꾸기: {TIMEOUT 60} (초)\n"
                                         "• 서버 값: {USER} {PASSWORD} {HOST}\n"
                                         "• 여는 중괄호 글자 자체: {{\n"
                                         "\n"
@@ -432,7 +434,7 @@ TEST_F(RulesWindow, MenuBarLabels)
         "  탭 하나씩 보기(&1)", "  좌우로 나란히(&2)", "  위아래로 나란히(&3)", "  바둑판(&4)", "  묶인 세션만 보기(&G)",
         "-", "  탭 위치: 위(&U)", "  탭 위치: 아래(&D)",
         "도구(&T)",
-        "  PuTTY 위치(&P)…", "  설정(&S)…", "  단축키(&H)…",
+        "  PuTTY 위치(&P)…", "  설정(&S)…", "  단축키(&H)…", "-", "  세션 로그 폴더…", "  세션 로그 남기기",
         "도움말(&H)",
         "  스크립트 문법(&S)", "  Kestrum 정보(&A)",
     };

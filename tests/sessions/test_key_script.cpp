@@ -17,6 +17,7 @@
 #include "core/protect.h"
 #include "core/text.h"
 #include "sessions/key_script.h"
+#include "sessions/output_watch.h"
 #include "test_util.h"
 
 namespace {
@@ -91,6 +92,8 @@ struct KeyTest : ::testing::Test {
         KeyMessagePost = NULL;
         KeyScanCode = NULL;
         KeyTickCount = NULL;
+        KeyOutputWatched = NULL;
+        KeyNotice = NULL;
     }
 
     /* Events in a compact form: printable ASCII as itself, other
@@ -109,7 +112,14 @@ struct KeyTest : ::testing::Test {
                 snprintf(buf, sizeof buf, "[K%X]", e.Value), s += buf;
             else if (e.Kind == KEY_WAIT)
                 snprintf(buf, sizeof buf, "[W%d]", e.Value), s += buf;
-            else
+            else if (e.Kind == KEY_TIMEOUT)
+                snprintf(buf, sizeof buf, "[T%d]", e.Value), s += buf;
+            else if (e.Kind == KEY_WAIT_FOR) {
+                s += "[F:";
+                for (int k = 1; k <= e.Value && i + 1 < q->Count && q->Events[i + 1].Kind == KEY_WAIT_TEXT; k++)
+                    s += (char)q->Events[++i].Value;
+                s += "]";
+            } else
                 s += "[?]";
         }
         return s;
@@ -152,6 +162,36 @@ struct KeyTest : ::testing::Test {
 struct KeyScript : KeyTest {};
 struct KeyQueues : KeyTest {};
 struct KeyPlayer : KeyTest {};
+
+/* Sessions whose output is read: session 1's and 2's through watches
+ * the test feeds; the notices the player gives are recorded. */
+struct ScriptWaits : KeyTest {
+    static OutputWatch Watch[3];
+    static std::vector<std::pair<int, int>> Notices;
+    static bool Watched;
+    void SetUp() override
+    {
+        KeyTest::SetUp();
+        for (OutputWatch &w : Watch) {
+            memset(&w, 0, sizeof w);
+            WatchSkip(&w);
+        }
+        Notices.clear();
+        Watched = true;
+        KeyOutputWatched = [](int) { return Watched; };
+        KeyNotice = [](int id, int notice) { Notices.push_back({ id, notice }); };
+        Targets[1] = { KEY_TARGET_READY, WINDOW_A };
+        Targets[2] = { KEY_TARGET_READY, WINDOW_B };
+    }
+    static void Output(int id, const std::string &bytes)
+    {
+        WatchFeed(&Watch[id], (const unsigned char *)bytes.data(), (int)bytes.size());
+        KeyOutputArrived(id, &Watch[id]);
+    }
+};
+OutputWatch ScriptWaits::Watch[3];
+std::vector<std::pair<int, int>> ScriptWaits::Notices;
+bool ScriptWaits::Watched;
 
 TEST_F(KeyScript, LineBreaksAreEnter)
 {
@@ -300,6 +340,22 @@ TEST_F(KeyScript, Waits)
     EXPECT_EQ(Parse("{SLEEP}"), "{SLEEP}");
     EXPECT_EQ(Parse("{SLEEP }"), "{SLEEP }");
     EXPECT_EQ(Parse("{WAIT}{WAIT500}{WAITS 5}"), "{WAIT}{WAIT500}{WAITS 5}");
+}
+
+TEST_F(KeyScript, WaitForTextAndTimeout)
+{
+    EXPECT_EQ(Parse("{WAITFOR Token:}{waitfor:$ }{WaitFor  x}"), "[F:Token:][F:$ ][F: x]");
+    std::string text31(31, 'a');
+    EXPECT_EQ(Parse("{WAITFOR " + text31 + "}"), "[F:" + text31 + "]");
+    EXPECT_EQ(Parse("{WAITFOR " + text31 + "b}"), "{WAITFOR " + text31 + "b}");
+    EXPECT_EQ(Parse("{WAITFOR }{WAITFOR}{WAITFORx}"), "{WAITFOR }{WAITFOR}{WAITFORx}");
+    EXPECT_EQ(Parse("{TIMEOUT 60}{timeout:1}{TIMEOUT 0}{TIMEOUT 3601}{TIMEOUT 99999999999999}"),
+              "[T60][T1][T1][T3600][T3600]");
+    EXPECT_EQ(Parse("{TIMEOUT x}{TIMEOUT 5s}{TIMEOUT }{TIMEOUT -5}"), "{TIMEOUT x}{TIMEOUT 5s}{TIMEOUT }{TIMEOUT -5}");
+
+    EXPECT_TRUE(ScriptWaitsForText(L"su -\n{WAITFOR assword:}{PASSWORD}\n"));
+    EXPECT_FALSE(ScriptWaitsForText(L"{WAIT 500}{TIMEOUT 5}{{WAITFOR x}"));
+    EXPECT_FALSE(ScriptWaitsForText(NULL));
 }
 
 TEST_F(KeyScript, CtrlAndAlt)
@@ -722,4 +778,76 @@ TEST_F(KeyPlayer, TickWrapAround)
     Clock = 0x24u;
     PumpKeyQueues();
     EXPECT_EQ(Typed(), "d");
+}
+
+/* A wait met late lets the rest go at once; text that came before the
+ * queue was made does not count; each wait looks after the one before. */
+TEST_F(ScriptWaits, MetWaitsLetTheRestGo)
+{
+    ServerNode *n = NodeNew(NODE_SERVER);
+    NodeSetPassword(n, L"pw");
+    Output(1, "Token: ");
+    SendScript(1, n, L"{WAITFOR Token:}{PASSWORD}{ENTER}{WAITFOR $}ls{ENTER}", 0, 0);
+    NodeFreeTree(n);
+    EXPECT_EQ(Notices, (std::vector<std::pair<int, int>>{ { 1, KEY_NOTICE_SCRIPT_WAITS } }));
+    EXPECT_TRUE(KeyWaitPending(1));
+    EXPECT_FALSE(KeyWaitPending(2));
+    PumpKeyQueues();
+    Output(1, "welcome $ ");       /* the prompt before the token counts for nothing */
+    Clock += 29000;
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "");
+    Output(1, "TOK");
+    Output(1, "EN: $ ");
+    EXPECT_FALSE(KeyWaitPending(1));
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "pw<13/1>ls<13/1>");
+    PumpKeyQueues();
+    EXPECT_EQ(QueueCount(), 0);
+
+    /* two sessions waiting on different texts, each on its own output */
+    SendScript(1, NULL, L"{WAITFOR alpha}1", 0, 0);
+    SendScript(2, NULL, L"{WAITFOR beta}2", 0, 0);
+    PumpKeyQueues();
+    Output(1, "beta");
+    Output(2, "alpha beta");
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "2");
+    Output(1, "alpha");
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "1");
+    EXPECT_EQ(Notices.size(), 3u);
+}
+
+/* A wait that runs out drops the rest of its queue and says so;
+ * {TIMEOUT} sets the limit of the waits after it. */
+TEST_F(ScriptWaits, TimeoutsDropTheRest)
+{
+    SendScript(1, NULL, L"a{WAITFOR never}b{ENTER}", 0, 0);
+    SendScript(2, NULL, L"{TIMEOUT 2}c{WAITFOR never}d", 0, 0);
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "ac");
+    Clock += 1999;
+    PumpKeyQueues();
+    EXPECT_EQ(QueueCount(), 2);
+    Clock += 1;
+    PumpKeyQueues();
+    EXPECT_EQ(QueueCount(), 1);
+    EXPECT_EQ(Notices.back(), std::make_pair(2, (int)KEY_NOTICE_STOPPED));
+    Clock += 27999;
+    PumpKeyQueues();
+    EXPECT_EQ(QueueCount(), 1);
+    Clock += 1;
+    PumpKeyQueues();
+    EXPECT_EQ(QueueCount(), 0);
+    EXPECT_EQ(Notices.back(), std::make_pair(1, (int)KEY_NOTICE_STOPPED));
+    EXPECT_EQ(Typed(), "");
+
+    /* without its output read a queue stops at its wait at once */
+    Watched = false;
+    SendScript(1, NULL, L"x{WAITFOR y}z", 0, 0);
+    PumpKeyQueues();
+    EXPECT_EQ(Typed(), "x");
+    EXPECT_EQ(QueueCount(), 0);
+    EXPECT_EQ(Notices.back(), std::make_pair(1, (int)KEY_NOTICE_STOPPED));
 }

@@ -19,9 +19,9 @@ struct PuttyArgs : ::testing::Test {
         StrAssign(&n->ServerName, L"example.net");
     }
     void TearDown() override { EndServerTest(n); }
-    std::string Args(bool masked = false, const wchar_t *file = NULL, int *mode = NULL)
+    std::string Args(bool masked = false, const wchar_t *file = NULL, int *mode = NULL, const wchar_t *log = NULL)
     {
-        wchar_t *t = BuildPuttyArguments(n, file, masked, mode);
+        wchar_t *t = BuildPuttyArguments(n, file, log, masked, mode);
         std::string s = U8(t);
         StrFreeSecret(t);
         return s;
@@ -73,6 +73,10 @@ TEST_F(PuttyArgs, FixedOrder)
               "-load \"My host\" -telnet -P 2323 -l root -pw pw -v -L 80:x:80 example.net");
     EXPECT_EQ(mode, DELIVER_CMDLINE);
     EXPECT_EQ(Args(true), "-load \"My host\" -telnet -P 2323 -l root -pw ******** -v -L 80:x:80 example.net");
+    /* the session log before the host, "&" kept from PuTTY's name patterns */
+    EXPECT_EQ(Args(false, NULL, NULL, L"C:\\Logs & more\\a&T.log"),
+              "-load \"My host\" -telnet -P 2323 -l root -pw pw -v -L 80:x:80 "
+              "-sessionlog \"C:\\Logs && more\\a&&T.log\" -logoverwrite example.net");
 }
 
 TEST_F(PuttyArgs, SessionProtocolPortRules)
@@ -172,6 +176,7 @@ TEST_F(PuttyArgs, CustomCommand)
     Set(&n->CLParams, "-ssh u@host");
     EXPECT_EQ(Args(false, NULL, &mode), "-ssh u@host -pw pw");
     EXPECT_EQ(mode, DELIVER_CMDLINE);
+    EXPECT_EQ(Args(false, NULL, NULL, L"C:\\t.log"), "-sessionlog C:\\t.log -logoverwrite -ssh u@host -pw pw");
 }
 
 TEST(Tokens, SplitKeepsQuotes)

@@ -177,3 +177,18 @@ TEST_F(SessionRules, ActivationAfterRemoval)
     EXPECT_EQ(IndexAfterRemoval(2, 2, 2), 1);
     EXPECT_EQ(IndexAfterRemoval(0, -1, 2), 1);
 }
+
+TEST_F(SessionRules, SessionLogNames)
+{
+    const int stamp[6] = { 2026, 12, 1, 9, 5, 7 };
+    wchar_t out[LOG_NAME_MAX];
+    ComposeSessionLogName(out, L"web <1>: a/b\\c|d?e*\"f\tg", stamp, 1);
+    EXPECT_EQ(U8(out), "web _1__ a_b_c_d_e__f_g_20261201-090507.log");
+    ComposeSessionLogName(out, L"", stamp, 2);
+    EXPECT_EQ(U8(out), "PuTTY_20261201-090507_2.log");
+    std::string name;
+    for (int i = 0; i < 300; i++)
+        name += "가";
+    ComposeSessionLogName(out, WText(name), stamp, 1);
+    EXPECT_EQ(U8(out), name.substr(0, 300) + "_20261201-090507.log");
+}

@@ -560,15 +560,8 @@ TEST_F(Sessions, TabStrip)
     wchar_t title[256];
     GetWindowTextW(MainWindow, title, 256);
     EXPECT_EQ(U8(title), "d - Kestrum");
-    wchar_t text[300];
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 300;
-    SendMessageW(TabControl, TCM_GETITEMW, 0, (LPARAM)&item);
-    EXPECT_EQ(U8(text), "[종료] a      ");
-    SendMessageW(SessionListBox, LB_GETTEXT, 0, (LPARAM)text);
-    EXPECT_EQ(U8(text), "a (종료)");
+    EXPECT_EQ(TabLabel(0), "[종료] a");
+    EXPECT_EQ(ListLine(0), "a (종료)");
 
     auto tabRect = [](int i) {
         RECT r = {};
@@ -623,8 +616,7 @@ TEST_F(Sessions, TabStrip)
     RefreshSessionCaption(s[3]);
     GetWindowTextW(MainWindow, title, 256);
     EXPECT_EQ(U8(title), "새 이름 - Kestrum");
-    SendMessageW(SessionListBox, LB_GETTEXT, 1, (LPARAM)text);
-    EXPECT_EQ(U8(text), "새 이름 (종료)");
+    EXPECT_EQ(ListLine(1), "새 이름 (종료)");
 
     while (SessionCount)
         CloseSession(SessionList[0], true);

@@ -338,6 +338,16 @@ static void PuttyLocation(void)
     ConfigSaveOrWarn();
 }
 
+static void SessionLogFolder(void)
+{
+    wchar_t folder[KPATH];
+    StrCopyTo(folder, KPATH, Settings.SessionLogFolder);
+    if (!ChooseFolder(MainWindow, L"세션 로그를 남길 폴더를 고르세요.", folder))
+        return;
+    StrCopyTo(Settings.SessionLogFolder, KPATH, folder);
+    ConfigSaveOrWarn();
+}
+
 static void SettingsCommand(void)
 {
     wchar_t old[KPATH];
@@ -602,6 +612,15 @@ void ExecuteCommand(int id)
         break;
     case CMD_SETTINGS:
         SettingsCommand();
+        break;
+    case CMD_SESSION_LOG_FOLDER:
+        SessionLogFolder();
+        break;
+    case CMD_SESSION_LOG:
+        if (Settings.SessionLogFolder[0]) {
+            Settings.SessionLog = !Settings.SessionLog;
+            ConfigSaveOrWarn();
+        }
         break;
     case CMD_HOTKEYS:
         Hotkeys();

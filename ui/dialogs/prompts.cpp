@@ -3,6 +3,9 @@
  */
 #include <stdarg.h>
 
+#include <shlobj.h>
+
+#include "../../core/files.h"
 #include "../../core/platform.h"
 #include "../../core/text.h"
 #include "../../resources/resource.h"
@@ -49,6 +52,36 @@ bool ChooseFile(HWND owner, bool save, const wchar_t *filter, const wchar_t *def
     BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     EndModal();
     return chosen != FALSE;
+}
+
+/* Starts the chooser at the folder it was given. */
+static int CALLBACK FolderChooserStart(HWND chooser, UINT msg, LPARAM, LPARAM start)
+{
+    if (msg == BFFM_INITIALIZED && !StrIsEmpty((const wchar_t *)start))
+        SendMessageW(chooser, BFFM_SETSELECTIONW, TRUE, start);
+    return 0;
+}
+
+bool ChooseFolder(HWND owner, const wchar_t *title, wchar_t *path)
+{
+    BROWSEINFOW bi;
+    MemFill(&bi, 0, sizeof bi);
+    bi.hwndOwner = owner;
+    bi.lpszTitle = title;
+    bi.ulFlags = BIF_RETURNONLYFSDIRS;
+    bi.lpfn = FolderChooserStart;
+    bi.lParam = (LPARAM)path;
+    BeginModal();
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&bi);
+    EndModal();
+    if (!chosen)
+        return false;
+    wchar_t folder[MAX_PATH];
+    bool ok = SHGetPathFromIDListW(chosen, folder) && folder[0];
+    CoTaskMemFree(chosen);
+    if (ok)
+        StrCopyTo(path, KPATH, folder);
+    return ok;
 }
 
 struct InputRequest {

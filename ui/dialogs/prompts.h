@@ -19,6 +19,10 @@ int ShowMessage(HWND owner, UINT flags, const wchar_t *format, ...);
 bool ChooseFile(HWND owner, bool save, const wchar_t *filter, const wchar_t *defaultExt,
                 wchar_t *path, int size);
 
+/* The system's folder chooser under title, starting at path (KPATH
+ * characters), which receives the choice; false when cancelled. */
+bool ChooseFolder(HWND owner, const wchar_t *title, wchar_t *path);
+
 /* Template 205.  A new string with the entered text (maybe empty), or
  * null when cancelled. */
 wchar_t *InputDialog(const wchar_t *title, const wchar_t *prompt, const wchar_t *initial);

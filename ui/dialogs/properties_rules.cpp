@@ -164,7 +164,7 @@ static const wchar_t *DeliveryNote(int mode)
 wchar_t *PropertiesPreview(const ServerNode *copy)
 {
     int mode = DELIVER_NONE;
-    wchar_t *args = BuildPuttyArguments(copy, nullptr, true, &mode);
+    wchar_t *args = BuildPuttyArguments(copy, nullptr, nullptr, true, &mode);
     TextBuilder b = {};
     b.Append(L"putty.exe ");
     b.Append(args);

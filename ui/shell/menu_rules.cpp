@@ -84,6 +84,9 @@ const MenuRow MenuBarRows[] = {
     ITEM(L"PuTTY 위치(&P)…", CMD_PUTTY_LOCATION),
     ITEM(L"설정(&S)…", CMD_SETTINGS),
     ITEM(L"단축키(&H)…", CMD_HOTKEYS),
+    SEPARATOR,
+    ITEM(L"세션 로그 폴더…", CMD_SESSION_LOG_FOLDER),
+    ITEM(L"세션 로그 남기기", CMD_SESSION_LOG),
 
     POPUP(L"도움말(&H)"),
     ITEM(L"스크립트 문법(&S)", CMD_SCRIPT_SYNTAX),
@@ -138,6 +141,10 @@ bool MenuItemRuleOf(const MenuState *st, int command, MenuItemRule *rule)
     case CMD_TOGGLE_MENU: Check(rule, !st->HideMenu); break;
     case CMD_TOGGLE_BROADCAST_BAR: Check(rule, st->BroadcastBar); break;
     case CMD_VIEW_MEMBERS_ONLY: Check(rule, st->MembersOnly); break;
+    case CMD_SESSION_LOG:
+        Enable(rule, st->LogFolderChosen);
+        Check(rule, st->LogFolderChosen && st->SessionLog);
+        break;
     case CMD_BROADCAST_MEMBER:
         Enable(rule, st->HasActive);
         Check(rule, st->ActiveIsMember);

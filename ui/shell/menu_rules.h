@@ -49,6 +49,7 @@ struct MenuState {
     int MemberCount;
     bool AnyEnded;              /* a session from a node is Ended or Failed */
     bool BroadcastBar, MembersOnly;
+    bool LogFolderChosen, SessionLog;   /* session logs: a folder, switched on */
 };
 
 /* Fills the node fields from the selected node (may be null); puttyFolder

@@ -180,6 +180,8 @@ static void ReadMenuState(MenuState *st)
     st->AnyEnded = AnyEndedSession();
     st->BroadcastBar = Settings.ShowBroadcastBar != 0;
     st->MembersOnly = Settings.ViewMembersOnly != 0;
+    st->LogFolderChosen = Settings.SessionLogFolder[0] != 0;
+    st->SessionLog = Settings.SessionLog != 0;
 }
 
 void UpdateMenuStates(HMENU menu)

@@ -6,11 +6,24 @@
 #include "../../core/text.h"
 #include "../../sessions/session_rules.h"
 
-static const wchar_t PuttyAsks[] = L" (PuTTY 확인 필요)";
-static const wchar_t Member[] = L"\x25CF ";
+static const wchar_t *MemberMark(int marks)
+{
+    return marks & TAB_MARK_MEMBER ? L"\x25CF " : L"";
+}
+
+/* The marks that follow the caption. */
+static const wchar_t *StoppedMark(int marks)
+{
+    return marks & TAB_MARK_STOPPED ? L" (스크립트 멈춤)" : L"";
+}
+
+static const wchar_t *AsksMark(int marks)
+{
+    return marks & TAB_MARK_ASKS ? L" (PuTTY 확인 필요)" : L"";
+}
 
 void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons,
-                    bool puttyAsks, bool member)
+                    int marks)
 {
     const wchar_t *prefix = L"";
     if (state == SESSION_ENDED || state == SESSION_FAILED)
@@ -20,13 +33,12 @@ void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *c
     else if (disconnected)
         prefix = L"[끊김] ";
     wchar_t buf[1025];
-    StrFormat(buf, L"%s%s%s%s%s", member ? Member : L"", prefix, caption ? caption : L"",
-              puttyAsks ? PuttyAsks : L"", closeButtons ? L"      " : L"");
+    StrFormat(buf, L"%s%s%s%s%s%s", MemberMark(marks), prefix, caption ? caption : L"", StoppedMark(marks),
+              AsksMark(marks), closeButtons ? L"      " : L"");
     StrCopyTo(out, TAB_TEXT_MAX, buf);
 }
 
-void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks,
-                     bool member)
+void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, int marks)
 {
     const wchar_t *suffix;
     switch (state) {
@@ -36,8 +48,8 @@ void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *
     default: suffix = L" (종료)"; break;
     }
     wchar_t buf[1025];
-    StrFormat(buf, L"%s%s%s%s", member ? Member : L"", caption ? caption : L"", suffix,
-              puttyAsks ? PuttyAsks : L"");
+    StrFormat(buf, L"%s%s%s%s%s", MemberMark(marks), caption ? caption : L"", suffix, StoppedMark(marks),
+              AsksMark(marks));
     StrCopyTo(out, TAB_TEXT_MAX, buf);
 }
 

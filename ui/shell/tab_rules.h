@@ -10,17 +10,21 @@
 
 enum { TAB_TEXT_MAX = 300 };
 
-/* "● " for a member of the broadcast group, "[종료] ", "[재연결] " or
- * "[끊김] " by state, the caption, " (PuTTY 확인 필요)" while PuTTY shows a
- * box of its own (puttyAsks), and room for the close mark; at most 299
+/* What a tab or list entry marks besides the state. */
+enum {
+    TAB_MARK_MEMBER = 1,        /* of the broadcast group: "● " */
+    TAB_MARK_STOPPED = 2,       /* a script gave up at a wait: " (스크립트 멈춤)" */
+    TAB_MARK_ASKS = 4,          /* PuTTY shows a box of its own: " (PuTTY 확인 필요)" */
+};
+
+/* The member mark, "[종료] ", "[재연결] " or "[끊김] " by state, the
+ * caption, the other marks, and room for the close mark; at most 299
  * characters. */
 void ComposeTabText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool closeButtons,
-                    bool puttyAsks, bool member);
-/* "● " for a member, the caption, " (연결 중)", " (끊김)", " (재연결 대기)"
- * or " (종료)", and " (PuTTY 확인 필요)" while PuTTY shows a box of its
- * own. */
-void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, bool puttyAsks,
-                     bool member);
+                    int marks);
+/* The member mark, the caption, " (연결 중)", " (끊김)", " (재연결 대기)"
+ * or " (종료)", and the other marks. */
+void ComposeListText(wchar_t *out, int state, bool disconnected, const wchar_t *caption, int marks);
 
 /* A tab's tip: the caption whole, and on a line of its own PuTTY's words
  * on how the connection ended, when there are any; at most cap - 1. */

@@ -66,15 +66,20 @@ void ActivateSession(int index, bool focus)
     UpdateMainTitle();
 }
 
+static int Marks(const Session *s)
+{
+    return (s->Broadcast ? TAB_MARK_MEMBER : 0) | (s->ScriptStopped ? TAB_MARK_STOPPED : 0) |
+           (s->PuttyBox ? TAB_MARK_ASKS : 0);
+}
+
 static void TabText(const Session *s, wchar_t *out)
 {
-    ComposeTabText(out, s->State, s->Disconnected, s->Caption, Settings.CloseButtonOnTabs != 0,
-                   s->PuttyBox != NULL, s->Broadcast);
+    ComposeTabText(out, s->State, s->Disconnected, s->Caption, Settings.CloseButtonOnTabs != 0, Marks(s));
 }
 
 static void ListText(const Session *s, wchar_t *out)
 {
-    ComposeListText(out, s->State, s->Disconnected, s->Caption, s->PuttyBox != NULL, s->Broadcast);
+    ComposeListText(out, s->State, s->Disconnected, s->Caption, Marks(s));
 }
 
 /* Whether tab i exists and shows text. */

@@ -522,6 +522,23 @@ TEST_F(Commands, ViewTogglesWriteNothingUntilTheNextSave)
     EXPECT_EQ(U8(Settings.PuttyPath), putty);
     EXPECT_FALSE(PathExists(ConfigFilePath));
 
+    /* session logs: nothing to switch on before a folder is chosen; the
+     * chooser starts at the folder in use, and Cancel keeps it */
+    ExecuteCommand(CMD_SESSION_LOG);
+    EXPECT_EQ(Settings.SessionLog, 0);
+    StubChosenFolder = L"D:\\로그";
+    ExecuteCommand(CMD_SESSION_LOG_FOLDER);
+    ExecuteCommand(CMD_SESSION_LOG);
+    EXPECT_NE(Saved().find("<SessionLogFolder>D:\\로그</SessionLogFolder>"), std::string::npos);
+    EXPECT_NE(Saved().find("<SessionLog>1</SessionLog>"), std::string::npos);
+    StubChosenFolder = NULL;
+    ExecuteCommand(CMD_SESSION_LOG_FOLDER);
+    EXPECT_EQ(U8(StubFolderOffered), "D:\\로그");
+    EXPECT_EQ(U8(Settings.SessionLogFolder), "D:\\로그");
+    ExecuteCommand(CMD_SESSION_LOG);
+    EXPECT_NE(Saved().find("<SessionLog>0</SessionLog>"), std::string::npos);
+    DeleteFileW(ConfigFilePath);
+
     ExecuteCommand(CMD_ABOUT);
     EXPECT_NE(Message().find("Kestrum 1.0.0\n"), std::string::npos);
     EXPECT_NE(Message().find(U8(ConfigFilePath)), std::string::npos);

@@ -111,22 +111,6 @@ struct BroadcastBar : ::testing::Test {
             Press(0, *c);
     }
     static std::string Box() { return WindowText(BroadcastBox); }
-    std::string TabText(int id)
-    {
-        wchar_t text[300] = {};
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 300;
-        SendMessageW(TabControl, TCM_GETITEMW, SessionIndex(S(id)), (LPARAM)&item);
-        return U8(text);
-    }
-    std::string ListLine(int id)
-    {
-        wchar_t text[300] = {};
-        SendMessageW(SessionListBox, LB_GETTEXT, SessionIndex(S(id)), (LPARAM)text);
-        return U8(text);
-    }
     static bool Shown(int id) { return (GetWindowLongW(S(id)->HostWindow, GWL_STYLE) & WS_VISIBLE) != 0; }
 };
 
@@ -226,17 +210,17 @@ TEST_F(BroadcastBar, MembersThatGoOrRestartGetNothingLater)
 
 TEST_F(BroadcastBar, MembershipShowsInTextsMenusAndTiles)
 {
-    EXPECT_EQ(TabText(alpha).rfind("● alpha", 0), 0u) << TabText(alpha);
-    EXPECT_EQ(ListLine(beta), "● beta");
-    EXPECT_EQ(ListLine(gamma), "gamma");
+    EXPECT_EQ(TabLabel(SessionIndex(S(alpha))).rfind("● alpha", 0), 0u) << TabLabel(SessionIndex(S(alpha)));
+    EXPECT_EQ(ListLine(SessionIndex(S(beta))), "● beta");
+    EXPECT_EQ(ListLine(SessionIndex(S(gamma))), "gamma");
 
     /* the tab menu's item acts on the clicked session, not the active one */
     ActivateSession(SessionIndex(S(alpha)), false);
     ExecuteCommandFor(CMD_BROADCAST_MEMBER, gamma);
     EXPECT_TRUE(S(gamma)->Broadcast);
-    EXPECT_EQ(ListLine(gamma), "● gamma");
+    EXPECT_EQ(ListLine(SessionIndex(S(gamma))), "● gamma");
     ExecuteCommand(CMD_BROADCAST_NONE);
-    EXPECT_EQ(ListLine(alpha), "alpha");
+    EXPECT_EQ(ListLine(SessionIndex(S(alpha))), "alpha");
     EXPECT_EQ(WindowText(BroadcastLabel), "동시 입력 (묶인 세션 없음):");
     Type("x");
     Until([&] { return false; }, 200);

@@ -144,6 +144,19 @@ TEST(MenuRules, BroadcastGroup)
     EXPECT_EQ(Rule(st, CMD_VIEW_MEMBERS_ONLY), "-C");
 }
 
+TEST(MenuRules, SessionLogs)
+{
+    MenuState st = {};
+    /* greyed, and never checked, while no folder is chosen */
+    st.SessionLog = true;
+    EXPECT_EQ(Rule(st, CMD_SESSION_LOG), "Gc");
+    st.LogFolderChosen = true;
+    EXPECT_EQ(Rule(st, CMD_SESSION_LOG), "EC");
+    st.SessionLog = false;
+    EXPECT_EQ(Rule(st, CMD_SESSION_LOG), "Ec");
+    EXPECT_EQ(Rule(st, CMD_SESSION_LOG_FOLDER), "--");
+}
+
 /* The tree commands for each kind of selected node, in the order
  * connect, connect folder, properties, rename, duplicate, copy, delete. */
 static std::string TreeRules(const ServerNode *node, const ServerNode *puttyFolder)

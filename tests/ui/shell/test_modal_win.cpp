@@ -384,25 +384,6 @@ namespace {
 
 const char *const Reason = "Remote side unexpectedly closed network connection";
 
-std::string TabLabel(int index)
-{
-    wchar_t text[TAB_TEXT_MAX] = L"";
-    TCITEMW item = {};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = TAB_TEXT_MAX;
-    SendMessageW(TabControl, TCM_GETITEMW, index, (LPARAM)&item);
-    std::string label = U8(text);
-    return label.erase(label.find_last_not_of(' ') + 1);     /* room for the close mark */
-}
-
-std::string ListLine(int index)
-{
-    wchar_t text[TAB_TEXT_MAX] = L"";
-    SendMessageW(SessionListBox, LB_GETTEXT, index, (LPARAM)text);
-    return U8(text);
-}
-
 std::string Status(int id)
 {
     wchar_t text[600];

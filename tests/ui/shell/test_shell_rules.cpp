@@ -149,18 +149,17 @@ TEST(Layout, PlacementOnScreen)
         EXPECT_EQ(RestoredShowCommand(cmd), 1) << cmd;
 }
 
-static std::string Tab(int state, bool disc, const char *caption, bool close, bool asks = false,
-                       bool member = false)
+static std::string Tab(int state, bool disc, const char *caption, bool close, int marks = 0)
 {
     wchar_t out[TAB_TEXT_MAX];
-    ComposeTabText(out, state, disc, WText(caption), close, asks, member);
+    ComposeTabText(out, state, disc, WText(caption), close, marks);
     return U8(out);
 }
 
-static std::string List(int state, bool disc, const char *caption, bool asks = false, bool member = false)
+static std::string List(int state, bool disc, const char *caption, int marks = 0)
 {
     wchar_t out[TAB_TEXT_MAX];
-    ComposeListText(out, state, disc, WText(caption), asks, member);
+    ComposeListText(out, state, disc, WText(caption), marks);
     return U8(out);
 }
 
@@ -179,14 +178,18 @@ TEST(TabTexts, PrefixesAndSuffixes)
     EXPECT_EQ(List(SESSION_ENDED, false, "web"), "web (종료)");
     EXPECT_EQ(List(SESSION_FAILED, false, "web"), "web (종료)");
     /* PuTTY asks something in a box of its own */
-    EXPECT_EQ(Tab(SESSION_STARTING, false, "web", true, true), "web (PuTTY 확인 필요)      ");
-    EXPECT_EQ(Tab(SESSION_RUNNING, true, "web", false, true), "[끊김] web (PuTTY 확인 필요)");
-    EXPECT_EQ(List(SESSION_STARTING, false, "web", true), "web (연결 중) (PuTTY 확인 필요)");
-    EXPECT_EQ(List(SESSION_RUNNING, false, "web", true), "web (PuTTY 확인 필요)");
+    EXPECT_EQ(Tab(SESSION_STARTING, false, "web", true, TAB_MARK_ASKS), "web (PuTTY 확인 필요)      ");
+    EXPECT_EQ(Tab(SESSION_RUNNING, true, "web", false, TAB_MARK_ASKS), "[끊김] web (PuTTY 확인 필요)");
+    EXPECT_EQ(List(SESSION_STARTING, false, "web", TAB_MARK_ASKS), "web (연결 중) (PuTTY 확인 필요)");
+    EXPECT_EQ(List(SESSION_RUNNING, false, "web", TAB_MARK_ASKS), "web (PuTTY 확인 필요)");
     /* a member of the broadcast group: the mark before everything */
-    EXPECT_EQ(Tab(SESSION_ENDED, false, "web", true, false, true), "● [종료] web      ");
-    EXPECT_EQ(Tab(SESSION_RUNNING, false, "web", false, false, true), "● web");
-    EXPECT_EQ(List(SESSION_RECONNECT_WAIT, false, "web", false, true), "● web (재연결 대기)");
+    EXPECT_EQ(Tab(SESSION_ENDED, false, "web", true, TAB_MARK_MEMBER), "● [종료] web      ");
+    EXPECT_EQ(Tab(SESSION_RUNNING, false, "web", false, TAB_MARK_MEMBER), "● web");
+    EXPECT_EQ(List(SESSION_RECONNECT_WAIT, false, "web", TAB_MARK_MEMBER), "● web (재연결 대기)");
+    /* a script that gave up at a wait, with every other mark */
+    EXPECT_EQ(Tab(SESSION_RUNNING, true, "web", true, TAB_MARK_MEMBER | TAB_MARK_STOPPED | TAB_MARK_ASKS),
+              "● [끊김] web (스크립트 멈춤) (PuTTY 확인 필요)      ");
+    EXPECT_EQ(List(SESSION_RUNNING, false, "web", TAB_MARK_STOPPED), "web (스크립트 멈춤)");
     wchar_t tip[600];
     ComposeTabTip(tip, 600, L"web", L"Network error: Connection reset by peer");
     EXPECT_EQ(U8(tip), "web\nNetwork error: Connection reset by peer");
