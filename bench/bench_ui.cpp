@@ -499,12 +499,12 @@ static bool BenchScriptWaits()
     GrowLogs("ready now");
     Wait([] { return KeyQueueList == NULL; }, 5000);
     std::vector<double> without = PollingTicks();
-    printf("reading the logs of %d waiting sessions: %.2f ms a tick with 2 KB each, %.2f ms with none new\n", Sessions,
-           Best(growing), Best(idle));
-    printf("SessionsTick, polling: %.2f ms with waits, %.2f ms without\n", Best(waiting), Best(without));
-    Row(Fmt("Script waits, %d sessions, logs growing 1 MB: reading a tick (2 KB a log); polling tick with waits",
-            Sessions), "<= 2 ms", Fmt("%.2f ms; %.2f ms", Best(growing), Best(waiting)),
-        Fmt("without waits: %.2f ms", Best(without)), Met(Best(waiting) <= 2 && Best(growing) <= 2));
+    printf("reading the logs of %d waiting sessions, median: %.2f ms a tick with 2 KB each, %.2f ms with none new\n",
+           Sessions, Median(growing), Median(idle));
+    printf("SessionsTick, polling, median: %.2f ms with waits, %.2f ms without\n", Median(waiting), Median(without));
+    Row(Fmt("Script waits, %d sessions, logs growing 1 MB: reading a tick (2 KB a log); polling tick with waits "
+            "(medians)", Sessions), "<= 2 ms", Fmt("%.2f ms; %.2f ms", Median(growing), Median(waiting)),
+        Fmt("without waits: %.2f ms", Median(without)), Met(Median(waiting) <= 2 && Median(growing) <= 2));
     while (SessionCount)
         Close(SessionList[SessionCount - 1]);
     NodeUnlink(node);

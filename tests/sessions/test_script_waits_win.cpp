@@ -143,6 +143,12 @@ TEST_F(WaitingScripts, TimeoutsStopAndSessionsWaitApart)
     Say(c, "bet");
     Say(c, "a");
     EXPECT_TRUE(Until([&] { return Typed("c") == "2"; }, 3000));
+    /* a line of the broadcast bar: each member waits on its own output */
+    FindSessionById(b)->Broadcast = FindSessionById(c)->Broadcast = true;
+    EXPECT_EQ(BroadcastScript(L"{WAITFOR go}y"), 2);
+    Say(c, "go");
+    EXPECT_TRUE(Until([&] { return Typed("c") == "2y\r"; }, 3000)) << Typed("c");
+    EXPECT_EQ(Typed("b"), "1");
 
     ReconnectSession(FindSessionById(a));
     EXPECT_FALSE(FindSessionById(a)->ScriptStopped);
