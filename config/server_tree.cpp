@@ -299,6 +299,29 @@ int SaneDelay(int ms)
     return ms < 0 ? 0 : ms > DELAY_MAX ? (int)DELAY_MAX : ms;
 }
 
+int NodeShownColor(const ServerNode *node)
+{
+    for (; node; node = node->Parent)
+        if (node->Color > NODE_COLOR_NONE && node->Color < NODE_COLOR_COUNT)
+            return node->Color;
+    return NODE_COLOR_NONE;
+}
+
+/* A colour outside the known ones counts as none. */
+static int ReadColor(const XmlElement *e)
+{
+    int color = ParseInt(XmlAttr(e, L"Color"));
+    return color > NODE_COLOR_NONE && color < NODE_COLOR_COUNT ? color : NODE_COLOR_NONE;
+}
+
+/* Color="n", written only for a colour of its own, so that files stay as
+ * they were for nodes without. */
+static void AppendColor(TextBuilder *b, const ServerNode *n)
+{
+    if (n->Color > NODE_COLOR_NONE && n->Color < NODE_COLOR_COUNT)
+        b->AppendFormat(L" Color=\"%d\"", n->Color);
+}
+
 static ServerNode *ReadServer(const XmlElement *e, bool import)
 {
     const XmlElement *f[F_COUNT];
@@ -323,6 +346,7 @@ static ServerNode *ReadServer(const XmlElement *e, bool import)
     else
         n->CustomCmd = import && !StrIsEmpty(n->CLParams) ? 1 : 0;
     ReadPassword(n, f[F_PASSWORD], import);
+    n->Color = ReadColor(e);
     if (StrIsEmpty(n->DisplayName))
         StrAssign(&n->DisplayName, n->ServerName);
     return n;
@@ -367,6 +391,7 @@ void NodeReadList(ServerNode *folder, const XmlElement *e, bool import)
         ServerNode *f = NodeNew(NODE_FOLDER);
         StrAssign(&f->DisplayName, XmlChildText(c, L"DisplayName"));
         f->Expanded = ParseInt(XmlAttr(c, L"Expanded"));
+        f->Color = ReadColor(c);
         if (StrIsEmpty(f->DisplayName))
             StrAssign(&f->DisplayName, L"폴더");
         AppendAt(folder, &tail, f);
@@ -444,7 +469,9 @@ void NodeWrite(TextBuilder *b, const ServerNode *n, int depth, bool plainPasswor
     int d = depth + 1;
     XmlWriteIndent(b, depth);
     if (n->Type != NODE_FOLDER) {
-        b->Append(L"<Node Type=\"1\">\r\n");
+        b->Append(L"<Node Type=\"1\"");
+        AppendColor(b, n);
+        b->Append(L">\r\n");
         XmlWriteElement(b, d, L"DisplayName", n->DisplayName);
         XmlWriteElement(b, d, L"UID", n->UID);
         XmlWriteElement(b, d, L"SavedSession", n->SavedSession);
@@ -462,8 +489,9 @@ void NodeWrite(TextBuilder *b, const ServerNode *n, int depth, bool plainPasswor
         XmlWriteElement(b, d, L"Script", n->Script);
         XmlWriteIntElement(b, d, L"ScriptDelay", n->ScriptDelay);
     } else {
-        b->Append(n->Expanded ? L"<Node Type=\"0\" Expanded=\"1\">\r\n"
-                              : L"<Node Type=\"0\" Expanded=\"0\">\r\n");
+        b->Append(n->Expanded ? L"<Node Type=\"0\" Expanded=\"1\"" : L"<Node Type=\"0\" Expanded=\"0\"");
+        AppendColor(b, n);
+        b->Append(L">\r\n");
         XmlWriteElement(b, d, L"DisplayName", n->DisplayName);
         NodeWriteList(b, n->FirstChild, d, plainPasswords, omitPasswords);
     }

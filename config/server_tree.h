@@ -36,6 +36,7 @@ struct ServerNode {
     int ScriptDelay;
     int CustomCmd;
     int Expanded;
+    int Color;              /* NODE_COLOR_*: its own label colour, 0 to follow its folder */
     bool IsPuttySession;
     bool NeedsPassword;
     ServerNode *Parent;
@@ -59,6 +60,14 @@ struct ServerNode {
 enum { DELAY_MAX = 999999999 };
 /* A delay from the file or a box, put between 0 and DELAY_MAX. */
 int SaneDelay(int ms);
+
+/* ServerNode.Color, the attribute Color="n" of a Node element. */
+enum {
+    NODE_COLOR_NONE = 0, NODE_COLOR_RED, NODE_COLOR_ORANGE, NODE_COLOR_YELLOW, NODE_COLOR_GREEN,
+    NODE_COLOR_BLUE, NODE_COLOR_PURPLE, NODE_COLOR_GREY, NODE_COLOR_COUNT
+};
+/* The colour a node shows: its own, else its nearest folder's. */
+int NodeShownColor(const ServerNode *node);
 
 /* Labels for the combo boxes, indexed by code. */
 extern const wchar_t *const PuttyConTypeNames[CON_COUNT];

@@ -52,9 +52,18 @@ static bool FramedView(void)
     return Settings.ViewMode != 0 && SessionCount > 1;
 }
 
+/* The frame around the clip window: the session's colour label, 3
+ * pixels at 96 DPI, else in tiled views the 2 that mark the active one. */
+static int FrameWidth(const Session *s)
+{
+    if (SessionColor(s))
+        return Shell.Scale(3);
+    return FramedView() ? Shell.Scale(2) : 0;
+}
+
 static void HostSize(HWND host, Session *s, int width, int height)
 {
-    int b = FramedView() ? Shell.Scale(2) : 0;
+    int b = FrameWidth(s);
     if (s->ReconnectButton) {
         int bw = Shell.Scale(120), bh = Shell.Scale(28);
         MoveWindow(s->ReconnectButton, (width - bw) / 2, height / 2 + Shell.Scale(10), bw, bh, TRUE);
@@ -71,9 +80,19 @@ static void HostPaint(HWND host, Session *s)
     HDC dc = BeginPaint(host, &ps);
     RECT rc;
     GetClientRect(host, &rc);
+    bool highlight = FramedView() && SessionIndex(s) == Shell.ActiveIndex();
     if (s->State == SESSION_RUNNING && s->PuttyWindow) {
-        bool highlight = FramedView() && SessionIndex(s) == Shell.ActiveIndex();
         FillRect(dc, &rc, highlight ? GetSysColorBrush(COLOR_HIGHLIGHT) : (HBRUSH)GetStockObject(BLACK_BRUSH));
+        if (SessionColor(s)) {
+            /* the colour all round; the active tile keeps a line of the
+             * highlight outside it */
+            RECT band = rc;
+            if (highlight)
+                InflateRect(&band, -1, -1);
+            HBRUSH brush = CreateSolidBrush(LabelColorRef(SessionColor(s)));
+            FillRect(dc, &band, brush);
+            DeleteObject(brush);
+        }
     } else {
         FillRect(dc, &rc, GetSysColorBrush(COLOR_APPWORKSPACE));
         wchar_t text[600];

@@ -51,6 +51,11 @@ Session *FindSessionById(int id)
     return NULL;
 }
 
+int SessionColor(const Session *s)
+{
+    return s->Node ? s->Node->Color : NODE_COLOR_NONE;
+}
+
 int SessionIndex(const Session *s)
 {
     for (int i = 0; i < SessionCount; i++)
@@ -120,6 +125,7 @@ Session *OpenSession(const ServerNode *node)
     bool focus = FocusInASession();
     Session *s = NewSession();
     s->Node = NodeCopy(node, false);
+    s->Node->Color = NodeShownColor(node);      /* the copy has no folders to follow */
     UpdateSessionCaption(s);
     Shell.TabsChanged();
     Shell.Activate(SessionCount - 1, focus);
@@ -489,7 +495,9 @@ static void PollSession(Session *s, DWORD now)
 void QueueOpenSession(const ServerNode *node)
 {
     OpenQueue = (ServerNode **)MemRealloc(OpenQueue, (size_t)(OpenQueueCount + 1) * sizeof *OpenQueue);
-    OpenQueue[OpenQueueCount++] = NodeCopy(node, false);
+    ServerNode *copy = NodeCopy(node, false);
+    copy->Color = NodeShownColor(node);
+    OpenQueue[OpenQueueCount++] = copy;
 }
 
 void DiscardQueuedSessions(void)

@@ -109,6 +109,9 @@ void DiscardQueuedSessions(void);
 void SessionsTick(void);
 void TerminateAllSessions(void);
 Session *FindSessionById(int id);
+/* Its colour label as its node had it when opened; none for an attached
+ * window. */
+int SessionColor(const Session *s);
 int SessionIndex(const Session *s);
 void SessionStatusText(const Session *s, wchar_t *buf, int size);
 /* While PuTTY shows a box of its own, the keys belong there: brings it

@@ -140,3 +140,18 @@ void ComposeSessionLogName(wchar_t *out, const wchar_t *name, const int stamp[6]
               stamp[4], stamp[5], attempt > 1 ? L"_" : L"", extra);
     StrCopyTo(out, LOG_NAME_MAX, buf);
 }
+
+uint32_t LabelColorRef(int color)
+{
+    static const uint32_t Table[NODE_COLOR_COUNT] = {
+        0,
+        0x00005ED5,     /* vermilion 213, 94, 0 */
+        0x00009FE6,     /* orange 230, 159, 0 */
+        0x0042E4F0,     /* yellow 240, 228, 66 */
+        0x00739E00,     /* bluish green 0, 158, 115 */
+        0x00B27200,     /* blue 0, 114, 178 */
+        0x00A779CC,     /* reddish purple 204, 121, 167 */
+        0x00808080,     /* grey 128, 128, 128 */
+    };
+    return color > NODE_COLOR_NONE && color < NODE_COLOR_COUNT ? Table[color] : 0;
+}

@@ -72,6 +72,12 @@ enum { LOG_NAME_MAX = 140 };
 /* out holds LOG_NAME_MAX characters. */
 void ComposeSessionLogName(wchar_t *out, const wchar_t *name, const int stamp[6], int attempt);
 
+/* The COLORREF (0x00BBGGRR) of a colour label, NODE_COLOR_RED to
+ * NODE_COLOR_GREY; 0 for none.  Okabe and Ito's colours for everyone,
+ * with grey for the eighth: told apart next to each other with red-green
+ * and blue-yellow colour blindness. */
+uint32_t LabelColorRef(int color);
+
 /* The index to activate after removing `removed` from a list that had
  * `active` active and now holds newCount sessions (newCount > 0). */
 int IndexAfterRemoval(int removed, int active, int newCount);

@@ -244,6 +244,29 @@ TEST_F(ConfigFile, TreesAndOpenSessions)
     EXPECT_EQ(p->Next, nullptr);
 }
 
+/* Colour labels: an attribute of their own, written only when set; a
+ * colour outside the known ones reads as none. */
+TEST_F(ConfigFile, NodeColours)
+{
+    ASSERT_TRUE(Load(Doc("",
+        "<Servers><Node Type='0' Expanded='1' Color='1'><DisplayName>F</DisplayName>"
+        "<Node Type='1' Color='7'><DisplayName>a</DisplayName></Node>"
+        "<Node Type='1' Color='8'><DisplayName>b</DisplayName></Node>"
+        "<Node Type='1' Color='x'><DisplayName>c</DisplayName></Node></Node></Servers>")));
+    ServerNode *f = ServersRoot->FirstChild, *a = f->FirstChild;
+    EXPECT_EQ(f->Color, NODE_COLOR_RED);
+    EXPECT_EQ(a->Color, NODE_COLOR_GREY);
+    EXPECT_EQ(a->NextSibling->Color, NODE_COLOR_NONE);
+    EXPECT_EQ(a->NextSibling->NextSibling->Color, NODE_COLOR_NONE);
+    std::string saved = Saved();
+    EXPECT_NE(saved.find("<Node Type=\"0\" Expanded=\"1\" Color=\"1\">"), std::string::npos);
+    EXPECT_NE(saved.find("<Node Type=\"1\" Color=\"7\">"), std::string::npos);
+    size_t colours = 0;
+    for (size_t at = saved.find("Color="); at != std::string::npos; at = saved.find("Color=", at + 1))
+        colours++;
+    EXPECT_EQ(colours, 2u);
+}
+
 TEST_F(ConfigFile, DefaultFileExactly)
 {
     std::string expected =

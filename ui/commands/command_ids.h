@@ -71,6 +71,9 @@ enum CommandId {
     /* 42000 + entry of the mirrored PuTTY system menu */
     CMD_PUTTY_SYSMENU_FIRST = 42000,
     CMD_PUTTY_SYSMENU_LAST = 42063,
+    /* 43000 + NODE_COLOR_*: the colour label of the selected node */
+    CMD_COLOR_FIRST = 43000,
+    CMD_COLOR_LAST = 43007,
 };
 
 #endif

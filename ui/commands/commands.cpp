@@ -497,6 +497,17 @@ static bool SessionCommand(int id)
     return false;
 }
 
+/* Open sessions keep the colour they were opened with. */
+static void SetNodeColor(int color)
+{
+    ServerNode *t = SelectedNode();
+    if (!t || t == PuttySessionsFolder || t->IsPuttySession || t->Color == color)
+        return;
+    t->Color = color;
+    RefillTree(t);
+    ConfigSaveOrWarn();
+}
+
 /* Commands that act on the active session. */
 static bool IsSessionCommand(int id)
 {
@@ -535,6 +546,10 @@ void ExecuteCommand(int id)
     }
     if (id >= CMD_PUTTY_SYSMENU_FIRST && id <= CMD_PUTTY_SYSMENU_LAST) {
         MirroredSystemCommand(id - CMD_PUTTY_SYSMENU_FIRST);
+        return;
+    }
+    if (id >= CMD_COLOR_FIRST && id <= CMD_COLOR_LAST) {
+        SetNodeColor(id - CMD_COLOR_FIRST);
         return;
     }
     if (TreeCommand(id) || SessionCommand(id))

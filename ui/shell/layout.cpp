@@ -71,14 +71,17 @@ void CreateMainChildren(HWND main)
 {
     CreateToolbar(main);
     FindBox = CreateMainChild(main, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL);
-    SendMessageW(FindBox, EM_SETCUEBANNER, FALSE, (LPARAM)L"서버 찾기 (Enter: 다음)");
+    SendMessageW(FindBox, EM_SETCUEBANNER, FALSE, (LPARAM)L"서버 찾기 (이름, 주소, 사용자)");
     InstallFindBoxSubclass();
     ServerTree = CreateMainChild(main, WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                                  TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
     ListLabel = CreateMainChild(main, 0, L"STATIC", L"열린 세션", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE);
+    /* drawn by the main window: each line carries its session's colour */
     SessionListBox = CreateMainChild(main, WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY);
+                                 WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY |
+                                     LBS_OWNERDRAWFIXED | LBS_HASSTRINGS);
+    SendMessageW(SessionListBox, LB_SETITEMHEIGHT, 0, SessionLineHeight());
     TabControl = CreateMainChild(main, 0, WC_TABCONTROLW, L"",
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FOCUSNEVER | TCS_MULTILINE | TCS_TOOLTIPS |
                                  (Settings.TabBottom ? TCS_BOTTOM : 0));

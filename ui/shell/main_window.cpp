@@ -18,6 +18,7 @@
 #include "../hotkeys/hotkeys.h"
 #include "../tree/tree_view.h"
 #include "broadcast_bar.h"
+#include "find_box.h"
 #include "layout.h"
 #include "menus.h"
 #include "start_page.h"
@@ -179,7 +180,7 @@ static void OnCommand(WPARAM wParam, LPARAM lParam)
     }
     if (control && control == FindBox) {
         if (code == EN_CHANGE)
-            FindNext(true);
+            FindBoxChanged();
         return;
     }
     if (control && control == QuickConnectBox)
@@ -361,6 +362,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         mm->ptMinTrackSize.y = ScaleForDpi(320);
         return 0;
     }
+    case WM_MEASUREITEM:
+        /* the session list, made before its font is known */
+        if (((MEASUREITEMSTRUCT *)lParam)->CtlType != ODT_LISTBOX)
+            break;
+        ((MEASUREITEMSTRUCT *)lParam)->itemHeight = (UINT)SessionLineHeight();
+        return TRUE;
+    case WM_DRAWITEM:
+        if (((DRAWITEMSTRUCT *)lParam)->hwndItem != SessionListBox)
+            break;
+        DrawSessionLine((DRAWITEMSTRUCT *)lParam);
+        return TRUE;
     case WM_NOTIFY: {
         LRESULT result = 0;
         if (HandleNotify((NMHDR *)lParam, &result))

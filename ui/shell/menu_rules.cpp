@@ -10,6 +10,10 @@
 #define ITEM(label, command) { MENU_ROW_ITEM, label, command }
 #define SEPARATOR { MENU_ROW_SEPARATOR, 0, 0 }
 
+const wchar_t *const ColorLabels[8] = {
+    L"없음 (상위 폴더를 따름)", L"빨강", L"주황", L"노랑", L"초록", L"파랑", L"보라", L"회색",
+};
+
 const MenuRow MenuBarRows[] = {
     POPUP(L"파일(&F)"),
     ITEM(L"빠른 연결(&Q)…", CMD_QUICK_CONNECT),
@@ -29,6 +33,7 @@ const MenuRow MenuBarRows[] = {
     ITEM(L"서버 추가(&S)…", CMD_ADD_SERVER),
     ITEM(L"폴더 추가(&F)", CMD_ADD_FOLDER),
     ITEM(L"속성(&P)…", CMD_PROPERTIES),
+    { MENU_ROW_COLORS, L"색 표시", 0 },
     ITEM(L"이름 바꾸기(&N)", CMD_RENAME),
     ITEM(L"복제(&D)", CMD_DUPLICATE_NODE),
     ITEM(L"복사(&Y)", CMD_COPY),
@@ -103,6 +108,7 @@ void MenuStateSetNode(MenuState *st, const ServerNode *node, const ServerNode *p
         return;
     st->Node = node->Type == NODE_FOLDER ? MENU_NODE_FOLDER : MENU_NODE_SERVER;
     st->NodeHasChildren = node->FirstChild != 0;
+    st->NodeColor = node->Color;
     if (node == puttyFolder)
         st->NodePutty = MENU_PUTTY_FOLDER;
     else if (node->IsPuttySession)
@@ -179,7 +185,12 @@ bool MenuItemRuleOf(const MenuState *st, int command, MenuItemRule *rule)
     case CMD_COPY:
     case CMD_DELETE: Enable(rule, node && st->NodePutty != MENU_PUTTY_FOLDER); break;
     case CMD_PASTE: Enable(rule, st->ClipboardFull); break;
-    default: return false;
+    default:
+        if (command < CMD_COLOR_FIRST || command > CMD_COLOR_LAST)
+            return false;
+        /* PuTTY's saved sessions come from the registry: no colour */
+        Enable(rule, node && st->NodePutty == MENU_PUTTY_NONE);
+        Radio(rule, CMD_COLOR_FIRST, CMD_COLOR_LAST, CMD_COLOR_FIRST + st->NodeColor, command);
     }
     return true;
 }

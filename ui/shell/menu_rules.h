@@ -15,6 +15,7 @@ enum {
     MENU_ROW_SEPARATOR,
     MENU_ROW_SPECIAL_KEYS,      /* the special-key popup under Label */
     MENU_ROW_PUTTY_MENU,        /* the mirror of PuTTY's system menu */
+    MENU_ROW_COLORS,            /* the colour-label popup under Label */
 };
 
 struct MenuRow {
@@ -22,6 +23,9 @@ struct MenuRow {
     const wchar_t *Label;
     int Command;
 };
+
+/* The items of the colour-label popup, by NODE_COLOR_*. */
+extern const wchar_t *const ColorLabels[8];
 
 /* The menu bar: each MENU_ROW_POPUP row is followed by its items. */
 extern const MenuRow MenuBarRows[];
@@ -44,6 +48,7 @@ struct MenuState {
     int Node;                   /* the tree's selected node */
     bool NodeHasChildren;
     int NodePutty;              /* the "PuTTY 세션" folder or one of its entries */
+    int NodeColor;              /* its own colour label */
     bool ClipboardFull;         /* a copied node waits to be pasted */
     bool ActiveIsMember;        /* of the broadcast group */
     int MemberCount;

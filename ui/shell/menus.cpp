@@ -53,6 +53,14 @@ HMENU BuildSpecialKeysMenu(void)
     return popup;
 }
 
+HMENU BuildColorMenu(void)
+{
+    HMENU popup = CreatePopupMenu();
+    for (int i = 0; i < NODE_COLOR_COUNT; i++)
+        AppendMenuW(popup, MF_STRING, (UINT_PTR)(CMD_COLOR_FIRST + i), ColorLabels[i]);
+    return popup;
+}
+
 /* Moving, sizing and closing the window are the host's business. */
 static bool WindowManagementCommand(UINT id)
 {
@@ -114,6 +122,9 @@ static void AppendRows(HMENU menu, const MenuRow *rows, int n, const Session *s)
             break;
         case MENU_ROW_PUTTY_MENU:
             AppendMenuW(menu, MF_POPUP | MF_STRING, (UINT_PTR)BuildPuttySystemMenu(s), r.Label);
+            break;
+        case MENU_ROW_COLORS:
+            AppendMenuW(menu, MF_POPUP | MF_STRING, (UINT_PTR)BuildColorMenu(), r.Label);
             break;
         default:
             break;
@@ -188,7 +199,7 @@ void UpdateMenuStates(HMENU menu)
 {
     MenuState st;
     ReadMenuState(&st);
-    for (int id = CMD_QUICK_CONNECT; id <= CMD_LAST; id++) {
+    for (int id = CMD_QUICK_CONNECT; id <= CMD_COLOR_LAST; id = id == CMD_LAST ? CMD_COLOR_FIRST : id + 1) {
         MenuItemRule rule;
         if (!MenuItemRuleOf(&st, id, &rule))
             continue;

@@ -31,6 +31,8 @@ void RebuildMenuBar(void);
 void AppendMenuItemWithHotkey(HMENU menu, int command, const wchar_t *label);
 /* A new popup of the 37 special keys in three columns. */
 HMENU BuildSpecialKeysMenu(void);
+/* The colour-label popup: CMD_COLOR_FIRST + NODE_COLOR_*. */
+HMENU BuildColorMenu(void);
 /* A new popup copying the session's PuTTY system menu (empty without a
  * PuTTY window); refills SystemMenuMirror. */
 HMENU BuildPuttySystemMenu(const Session *s);

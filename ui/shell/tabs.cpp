@@ -82,6 +82,50 @@ static void ListText(const Session *s, wchar_t *out)
     ComposeListText(out, s->State, s->Disconnected, s->Caption, Marks(s));
 }
 
+int SessionLineHeight(void)
+{
+    HDC dc = GetDC(NULL);
+    HGDIOBJ old = SelectObject(dc, UiFont ? UiFont : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(NULL, dc);
+    return tm.tmHeight + ScaleForDpi(4);
+}
+
+void DrawSessionLine(const DRAWITEMSTRUCT *d)
+{
+    if (d->itemID == (UINT)-1)
+        return;
+    HDC dc = d->hDC;
+    RECT r = d->rcItem;
+    bool selected = (d->itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    /* the mark's place is kept on every line, so that the texts align */
+    int side = (r.bottom - r.top) * 5 / 8, gap = ScaleForDpi(3);
+    RECT mark = { r.left + gap, r.top + (r.bottom - r.top - side) / 2, r.left + gap + side, 0 };
+    mark.bottom = mark.top + side;
+    int color = (int)d->itemID < SessionCount ? SessionColor(SessionList[d->itemID]) : 0;
+    if (color) {
+        HBRUSH fill = CreateSolidBrush(LabelColorRef(color));
+        FillRect(dc, &mark, fill);
+        DeleteObject(fill);
+        FrameRect(dc, &mark, (HBRUSH)GetStockObject(GRAY_BRUSH));
+    }
+    wchar_t text[TAB_TEXT_MAX];
+    text[0] = 0;
+    if (SendMessageW(d->hwndItem, LB_GETTEXTLEN, d->itemID, 0) < TAB_TEXT_MAX)
+        SendMessageW(d->hwndItem, LB_GETTEXT, d->itemID, (LPARAM)text);
+    r.left = mark.right + gap;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    HGDIOBJ old = SelectObject(dc, UiFont ? UiFont : GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextW(dc, text, -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, old);
+    if (d->itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &d->rcItem);
+}
+
 /* Whether tab i exists and shows text. */
 static bool TabShows(int i, const wchar_t *text)
 {
@@ -246,7 +290,26 @@ static int TabAt(int x, int y)
     return (int)SendMessageW(TabControl, TCM_HITTEST, 0, (LPARAM)&hit);
 }
 
-static LRESULT PaintCloseMarks(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
+/* A band of the session's colour along the tab's outer edge: the top,
+ * or the bottom when the tabs are below. */
+static void PaintColorBand(HDC dc, int i)
+{
+    int color = i < SessionCount ? SessionColor(SessionList[i]) : 0;
+    if (!color)
+        return;
+    LayoutRect item = ItemRect(i);
+    int h = ScaleForDpi(4), inset = ScaleForDpi(2);
+    RECT band = { item.Left + inset, item.Top + inset, item.Right - inset, item.Top + inset + h };
+    if (Settings.TabBottom)
+        OffsetRect(&band, 0, (item.Bottom - item.Top) - 2 * inset - h);
+    HBRUSH brush = CreateSolidBrush(LabelColorRef(color));
+    FillRect(dc, &band, brush);
+    DeleteObject(brush);
+}
+
+/* What the control does not draw itself: the colour bands and the close
+ * marks. */
+static LRESULT PaintTabMarks(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = CallWindowProcW(TabPrevious, w, msg, wParam, lParam);
     HDC dc = GetDC(w);
@@ -255,6 +318,9 @@ static LRESULT PaintCloseMarks(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
     int count = (int)SendMessageW(w, TCM_GETITEMCOUNT, 0, 0);
     int pressed = IndexOfId(CloseButtonPressedId);
     for (int i = 0; i < count; i++) {
+        PaintColorBand(dc, i);
+        if (!Settings.CloseButtonOnTabs)
+            continue;
         LayoutRect m = CloseMarkRect(ItemRect(i), ScaleForDpi(12), ScaleForDpi(5));
         RECT r = { m.Left, m.Top, m.Right, m.Bottom };
         SetTextColor(dc, i == pressed ? RGB(200, 0, 0) : GetSysColor(COLOR_BTNTEXT));
@@ -298,8 +364,8 @@ static LRESULT CALLBACK TabProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
     int x = (short)LOWORD(lParam), y = (short)HIWORD(lParam);
     switch (msg) {
     case WM_PAINT:
-        if (Settings.CloseButtonOnTabs && SessionCount > 0)
-            return PaintCloseMarks(w, msg, wParam, lParam);
+        if (SessionCount > 0)
+            return PaintTabMarks(w, msg, wParam, lParam);
         break;
     case WM_LBUTTONDOWN: {
         int mark = CloseMarkAt(x, y);

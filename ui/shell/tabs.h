@@ -24,6 +24,10 @@ void UpdateMainTitle(void);
 /* Asks before closing a running session (unless told not to), then
  * closes it with its PuTTY. */
 void RequestCloseSession(Session *s);
+/* The session list's lines: their height, and one drawn with its
+ * session's colour mark (WM_DRAWITEM of the list). */
+int SessionLineHeight(void);
+void DrawSessionLine(const DRAWITEMSTRUCT *d);
 /* Close marks, middle-click close, drag reordering, context menu, tips. */
 void InstallTabSubclass(void);
 /* The tip of the tab under the mouse (a tab strip's TTN_GETDISPINFOW);

@@ -28,22 +28,50 @@ bool NodeMatches(const ServerNode *node, const wchar_t *text)
     return node->Type == NODE_SERVER && node->ServerName && StrFindNoCase(node->ServerName, text);
 }
 
-ServerNode *FindMatch(const ServerNode *start, const wchar_t *text)
+static ServerNode *FindWith(const ServerNode *start, const wchar_t *text,
+                            bool (*matches)(const ServerNode *, const wchar_t *))
 {
     if (StrIsEmpty(text))
         return nullptr;
     for (ServerNode *n = NextNodeInOrder(start); n; n = NextNodeInOrder(n))
-        if (NodeMatches(n, text))
+        if (matches(n, text))
             return n;
     if (!start)
         return nullptr;
     for (ServerNode *n = NextNodeInOrder(nullptr); n; n = NextNodeInOrder(n)) {
-        if (NodeMatches(n, text))
+        if (matches(n, text))
             return n;
         if (n == start)
             break;
     }
     return nullptr;
+}
+
+ServerNode *FindMatch(const ServerNode *start, const wchar_t *text)
+{
+    return FindWith(start, text, NodeMatches);
+}
+
+bool FilterPasses(const ServerNode *node, const wchar_t *text)
+{
+    return node->Type == NODE_SERVER &&
+           (StrFindNoCase(node->DisplayName, text) || StrFindNoCase(node->ServerName, text) ||
+            StrFindNoCase(node->UserName, text) || StrFindNoCase(node->SavedSession, text));
+}
+
+bool FilterShows(const ServerNode *node, const wchar_t *text)
+{
+    if (node->Type == NODE_SERVER)
+        return FilterPasses(node, text);
+    for (const ServerNode *c = node->FirstChild; c; c = c->NextSibling)
+        if (FilterShows(c, text))
+            return true;
+    return false;
+}
+
+ServerNode *FindFilterMatch(const ServerNode *start, const wchar_t *text)
+{
+    return FindWith(start, text, FilterPasses);
 }
 
 static ServerNode *ParentOrRoot(const ServerNode *node)

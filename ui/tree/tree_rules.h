@@ -23,6 +23,16 @@ bool NodeMatches(const ServerNode *node, const wchar_t *text);
  * to start itself; null when nothing matches or text is empty. */
 ServerNode *FindMatch(const ServerNode *start, const wchar_t *text);
 
+/* The live filter of the find box: a server passes when text is within
+ * its display name, host, user name or saved session, without regard to
+ * case (the find's own rule). */
+bool FilterPasses(const ServerNode *server, const wchar_t *text);
+/* Whether the node shows while text filters the tree: a server that
+ * passes, a folder with one below it. */
+bool FilterShows(const ServerNode *node, const wchar_t *text);
+/* FindMatch among what the filter shows: the next server that passes. */
+ServerNode *FindFilterMatch(const ServerNode *start, const wchar_t *text);
+
 /* The folder that receives added and pasted nodes, and the one that
  * "sort by name" sorts. */
 ServerNode *InsertionFolder(const ServerNode *selected);

@@ -18,6 +18,7 @@
 #include "../commands/commands.h"
 #include "../dialogs/config_warn.h"
 #include "../hotkeys/hotkeys.h"
+#include "../shell/find_box.h"
 #include "../shell/layout.h"
 #include "../shell/main_window.h"
 #include "../shell/menus.h"
@@ -31,34 +32,126 @@ static bool TreeFilling;
 static bool Dragging;
 static ServerNode *DragNode;
 static HIMAGELIST DragImage;
+static HIMAGELIST ColorMarks;
+/* The find box's text while it filters the tree, "" when it does not;
+ * the node to select again once it stops: the one selected before, or
+ * the one the user chose meanwhile (only compared, never read). */
+static wchar_t FilterText[FIND_TEXT_MAX];
+static ServerNode *SelectionAfterFilter;
 
-static int NodeImage(const ServerNode *node)
+static int NodeImage(const ServerNode *node, bool expanded)
 {
     if (node->Type == NODE_SERVER)
         return IMAGE_SERVER;
-    return node->Expanded && node->FirstChild ? IMAGE_FOLDER_OPEN : IMAGE_FOLDER;
+    return expanded && node->FirstChild ? IMAGE_FOLDER_OPEN : IMAGE_FOLDER;
 }
 
-static void InsertNode(ServerNode *node, HTREEITEM parent)
+/* The colour a node shows, from the one its folder shows: what
+ * NodeShownColor finds, without walking up for every item. */
+static int ShownColor(const ServerNode *node, int folderColor)
+{
+    return node->Color > NODE_COLOR_NONE && node->Color < NODE_COLOR_COUNT ? node->Color : folderColor;
+}
+
+/* One item, its colour as its state image; expanded as the filter shows
+ * folders, where the control is told before their children come. */
+static HTREEITEM InsertItem(ServerNode *node, HTREEITEM parent, int color, bool expanded)
 {
     TVINSERTSTRUCTW ins = {};
     ins.hParent = parent;
     ins.hInsertAfter = TVI_LAST;
-    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN;
+    ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
     ins.item.pszText = (LPWSTR)(node->DisplayName ? node->DisplayName : L"");
-    ins.item.iImage = ins.item.iSelectedImage = NodeImage(node);
+    ins.item.iImage = ins.item.iSelectedImage = NodeImage(node, expanded || node->Expanded);
     ins.item.lParam = (LPARAM)node;
     ins.item.cChildren = node->Type == NODE_FOLDER && node->FirstChild ? 1 : 0;
+    ins.item.state = INDEXTOSTATEIMAGEMASK(color) | (expanded ? TVIS_EXPANDED : 0);
+    ins.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_EXPANDED;
     HTREEITEM item = (HTREEITEM)SendMessageW(ServerTree, TVM_INSERTITEMW, 0, (LPARAM)&ins);
     node->TreeItem = item;
+    return item;
+}
+
+static void InsertNode(ServerNode *node, HTREEITEM parent, int folderColor)
+{
+    int color = ShownColor(node, folderColor);
+    HTREEITEM item = InsertItem(node, parent, color, false);
     for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
-        InsertNode(c, item);
+        InsertNode(c, item, color);
     if (node->Type == NODE_FOLDER && node->Expanded && node->FirstChild)
         SendMessageW(ServerTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
 }
 
+/* A folder of the filtered tree, inserted only once something below it
+ * passes: every node is looked at once, whatever the depth. */
+struct ShownFolder {
+    ServerNode *Node;
+    HTREEITEM Item;
+    int Color;
+    ShownFolder *Up;
+};
+
+static HTREEITEM FolderItem(ShownFolder *f)
+{
+    if (!f)
+        return TVI_ROOT;
+    if (!f->Item)
+        f->Item = InsertItem(f->Node, FolderItem(f->Up), f->Color, true);
+    return f->Item;
+}
+
+static void InsertFiltered(ServerNode *node, ShownFolder *up, int folderColor)
+{
+    int color = ShownColor(node, folderColor);
+    node->TreeItem = NULL;
+    if (node->Type == NODE_SERVER) {
+        if (FilterPasses(node, FilterText))
+            InsertItem(node, FolderItem(up), color, false);
+        return;
+    }
+    ShownFolder f = { node, NULL, color, up };
+    for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
+        InsertFiltered(c, &f, color);
+}
+
+/* The state images: a square of each label colour, none at 0. */
+static void BuildColorMarks(void)
+{
+    int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    ColorMarks = ImageList_Create(cx, cy, ILC_COLOR32 | ILC_MASK, NODE_COLOR_COUNT, 0);
+    HDC screen = GetDC(NULL);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP strip = CreateCompatibleBitmap(screen, cx * NODE_COLOR_COUNT, cy);
+    HGDIOBJ old = SelectObject(dc, strip);
+    const COLORREF clear = RGB(255, 0, 255);
+    HBRUSH background = CreateSolidBrush(clear);
+    RECT all = { 0, 0, cx * NODE_COLOR_COUNT, cy };
+    FillRect(dc, &all, background);
+    DeleteObject(background);
+    int side = cy * 5 / 8;
+    for (int color = 1; color < NODE_COLOR_COUNT; color++) {
+        RECT mark = { color * cx + (cx - side) / 2, (cy - side) / 2, 0, 0 };
+        mark.right = mark.left + side;
+        mark.bottom = mark.top + side;
+        HBRUSH fill = CreateSolidBrush(LabelColorRef(color));
+        FillRect(dc, &mark, fill);
+        DeleteObject(fill);
+        /* an outline keeps the light colours apart from a white or
+         * highlighted background */
+        FrameRect(dc, &mark, (HBRUSH)GetStockObject(GRAY_BRUSH));
+    }
+    SelectObject(dc, old);
+    ImageList_AddMasked(ColorMarks, strip, clear);
+    DeleteObject(strip);
+    DeleteDC(dc);
+    ReleaseDC(NULL, screen);
+    SendMessageW(ServerTree, TVM_SETIMAGELIST, TVSIL_STATE, (LPARAM)ColorMarks);
+}
+
 static void SelectItem(ServerNode *node)
 {
+    if (!node->TreeItem)
+        return;     /* hidden by the filter */
     SendMessageW(ServerTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)node->TreeItem);
     SendMessageW(ServerTree, TVM_ENSUREVISIBLE, 0, (LPARAM)node->TreeItem);
 }
@@ -69,22 +162,30 @@ void RefillTree(ServerNode *node)
         return;
     if (!node)
         node = SelectedNode();
+    if (!ColorMarks)
+        BuildColorMarks();
     TreeFilling = true;
     SendMessageW(ServerTree, WM_SETREDRAW, FALSE, 0);
     SendMessageW(ServerTree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
     if (ServersRoot)
         for (ServerNode *c = ServersRoot->FirstChild; c; c = c->NextSibling)
-            InsertNode(c, TVI_ROOT);
+            FilterText[0] ? InsertFiltered(c, NULL, 0) : InsertNode(c, TVI_ROOT, 0);
     if (PuttySessionsFolder)
-        InsertNode(PuttySessionsFolder, TVI_ROOT);
+        FilterText[0] ? InsertFiltered(PuttySessionsFolder, NULL, 0) : InsertNode(PuttySessionsFolder, TVI_ROOT, 0);
     SendMessageW(ServerTree, WM_SETREDRAW, TRUE, 0);
     TreeFilling = false;
+    ServerNode *selected = NULL;
     if (node)
         for (ServerNode *n = NextNodeInOrder(NULL); n; n = NextNodeInOrder(n))
             if (n == node) {
-                SelectItem(n);
+                selected = n->TreeItem ? n : NULL;
                 break;
             }
+    /* a filter that hides the node shows its first match instead */
+    if (!selected && FilterText[0])
+        selected = FindFilterMatch(NULL, FilterText);
+    if (selected)
+        SelectItem(selected);
     InvalidateRect(ServerTree, NULL, TRUE);
 }
 
@@ -107,9 +208,12 @@ ServerNode *SelectedNode(void)
     return ItemNode((HTREEITEM)SendMessageW(ServerTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 
-/* The folder's open state in the model and in its image. */
+/* The folder's open state in the model and in its image.  The filter's
+ * view opens what it shows, which is no choice of the user's. */
 static void SetFolderExpanded(ServerNode *node, bool expanded)
 {
+    if (FilterText[0])
+        return;
     node->Expanded = expanded;
     if (node == PuttySessionsFolder)
         Settings.PuttySessionsExpanded = expanded;
@@ -139,11 +243,37 @@ void FindNext(bool fromStart)
     GetWindowTextW(FindBox, text, FIND_TEXT_MAX);
     if (!text[0])
         return;
-    ServerNode *found = FindMatch(fromStart ? NULL : SelectedNode(), text);
-    if (found)
-        RevealNode(found);
-    else
+    ServerNode *start = fromStart ? NULL : SelectedNode();
+    ServerNode *found = FilterText[0] ? FindFilterMatch(start, FilterText) : FindMatch(start, text);
+    if (!found) {
         MessageBeep(MB_ICONASTERISK);
+        return;
+    }
+    RevealNode(found);
+    if (FilterText[0] && !fromStart)
+        SelectionAfterFilter = found;
+}
+
+bool TreeFiltered(void)
+{
+    return FilterText[0] != 0;
+}
+
+void FilterTree(const wchar_t *text)
+{
+    bool was = FilterText[0] != 0;
+    if (!was && StrIsEmpty(text))
+        return;
+    if (!was)
+        SelectionAfterFilter = SelectedNode();
+    StrCopyTo(FilterText, FIND_TEXT_MAX, text ? text : L"");
+    if (FilterText[0]) {
+        RefillTree(FindFilterMatch(NULL, FilterText));
+        return;
+    }
+    /* every folder as the user left it, the selection as it was */
+    RefillTree(SelectionAfterFilter);
+    SelectionAfterFilter = NULL;
 }
 
 void StartTreeRename(ServerNode *node)
@@ -174,6 +304,8 @@ void ShowTreeContextMenu(int x, int y)
         AppendMenuW(menu, MF_SEPARATOR, 0, NULL);
         AddMenuItem(menu, CMD_PROPERTIES,
                     n->Type == NODE_SERVER && n->IsPuttySession ? L"로그인 정보…" : L"속성…");
+        if (n != PuttySessionsFolder && !n->IsPuttySession)
+            AppendMenuW(menu, MF_POPUP | MF_STRING, (UINT_PTR)BuildColorMenu(), L"색 표시");
         AddMenuItem(menu, CMD_RENAME, L"이름 바꾸기");
         AddMenuItem(menu, CMD_DUPLICATE_NODE, L"복제");
         AddMenuItem(menu, CMD_COPY, L"복사");
@@ -256,6 +388,9 @@ static bool OnEndLabelEdit(NMTVDISPINFOW *info)
         return false;
     StrAssign(&n->DisplayName, info->item.pszText);
     ConfigSaveOrWarn();
+    /* the control is still editing: the filter looks again a moment later */
+    if (TreeFiltered())
+        FindBoxChanged();
     return true;
 }
 
@@ -288,6 +423,13 @@ static bool HandleTreeNotify(NMHDR *header, LRESULT *result)
     case TVN_BEGINDRAGW:
         BeginDrag((NMTREEVIEWW *)header);
         return false;
+    case TVN_SELCHANGEDW: {
+        /* what the user picks in the filtered tree stays picked after it */
+        NMTREEVIEWW *nm = (NMTREEVIEWW *)header;
+        if (FilterText[0] && !TreeFilling && (nm->action == TVC_BYMOUSE || nm->action == TVC_BYKEYBOARD))
+            SelectionAfterFilter = (ServerNode *)nm->itemNew.lParam;
+        return false;
+    }
     case TVN_BEGINLABELEDITW: {
         ServerNode *n = (ServerNode *)((NMTVDISPINFOW *)header)->item.lParam;
         bool allowed = n && !n->IsPuttySession;

@@ -21,8 +21,16 @@ void RefillTree(ServerNode *node);
 /* The node of the selected item, or null. */
 ServerNode *SelectedNode(void);
 /* Searches for the find box's text from the top or after the selection;
- * beeps when nothing matches. */
+ * beeps when nothing matches.  While the tree is filtered, among the
+ * servers shown. */
 void FindNext(bool fromStart);
+/* Shows only the servers that pass text and the folders leading to
+ * them, expanded, and selects the first; an empty text brings back the
+ * whole tree as the user left it, with the selection from before the
+ * filter or the node chosen while it was on.  The folders' own expanded
+ * state never changes meanwhile. */
+void FilterTree(const wchar_t *text);
+bool TreeFiltered(void);
 /* Expands the node's ancestors, selects it and scrolls it into view. */
 void RevealNode(ServerNode *node);
 /* The tree's context menu at a screen point. */

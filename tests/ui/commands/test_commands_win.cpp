@@ -505,13 +505,15 @@ TEST_F(Commands, ViewTogglesWriteNothingUntilTheNextSave)
     EXPECT_EQ(GetFocus(), FindBox);
     EXPECT_FALSE(PathExists(ConfigFilePath));
 
-    /* typing searches from the top, F3 goes on and wraps */
+    /* typing filters and selects the first match, F3 goes on and wraps */
     SetWindowTextW(FindBox, L"www");
-    EXPECT_EQ(SelectedNode(), www1);
+    EXPECT_TRUE(Until([&] { return SelectedNode() == www1; }, 2000));
     ExecuteCommand(CMD_FIND_NEXT);
     EXPECT_EQ(SelectedNode(), www2);
     ExecuteCommand(CMD_FIND_NEXT);
     EXPECT_EQ(SelectedNode(), www1);
+    SetWindowTextW(FindBox, L"");
+    FilterTree(L"");
 
     /* the PuTTY chooser offers executables; cancelled, it changes nothing */
     StubChooserFilter[0] = 0;

@@ -22,6 +22,7 @@
 #include "sessions/putty_discovery.h"
 #include "sessions/session.h"
 #include "ui/commands/command_ids.h"
+#include "ui/commands/commands.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/shell/layout.h"
 #include "ui/shell/main_window.h"
@@ -273,19 +274,24 @@ TEST_F(ToolbarRow, MainWindowPicture)
 
 namespace {
 
+/* 운영 (closed) holds web1; 개발 (open) holds dev1, whose host has
+ * "web" in it; then alpha and web2. */
 struct FindBoxKeys : ::testing::Test {
-    ServerNode *alpha, *web1, *web2;
+    TempDir dir;
+    ServerNode *ops, *dev, *alpha, *web1, *dev1, *web2;
 
     static void SetUpTestSuite() { OpenMainWindow(); }
     void SetUp() override
     {
         ResetModel();
         StubPromptsReset();
-        ServerNode *folder = NodeNew(NODE_FOLDER);
-        StrAssign(&folder->DisplayName, L"운영");
-        NodeAppendChild(ServersRoot, folder);
+        StrCopyTo(ConfigFilePath, KPATH, dir.File("kestrum.xml"));
+        ops = Folder("운영", false);
+        web1 = Server(ops, "web1");
+        dev = Folder("개발", true);
+        dev1 = Server(dev, "dev1");
+        StrAssign(&dev1->ServerName, L"web.dev.example");
         alpha = Server(ServersRoot, "alpha");
-        web1 = Server(folder, "web1");
         web2 = Server(ServersRoot, "web2");
         RefillTree(NULL);
         SetWindowTextW(FindBox, L"");
@@ -299,7 +305,9 @@ struct FindBoxKeys : ::testing::Test {
     }
     void TearDown() override
     {
+        /* the filter ends now, not after the pause, with this model */
         SetWindowTextW(FindBox, L"");
+        FilterTree(L"");
         ResetModel();
         RefillTree(NULL);
     }
@@ -309,6 +317,41 @@ struct FindBoxKeys : ::testing::Test {
         StrAssign(&n->DisplayName, WText(name));
         NodeAppendChild(parent, n);
         return n;
+    }
+    static ServerNode *Folder(const char *name, bool expanded)
+    {
+        ServerNode *n = NodeNew(NODE_FOLDER);
+        StrAssign(&n->DisplayName, WText(name));
+        n->Expanded = expanded;
+        NodeAppendChild(ServersRoot, n);
+        return n;
+    }
+    /* What the control shows: an open folder's items in brackets, a
+     * closed one's as "[…]". */
+    static std::string Shown(HTREEITEM item = TVI_ROOT)
+    {
+        std::string out;
+        HTREEITEM c = (HTREEITEM)SendMessageW(ServerTree, TVM_GETNEXTITEM,
+                                              item == TVI_ROOT ? TVGN_ROOT : TVGN_CHILD, (LPARAM)item);
+        for (; c; c = (HTREEITEM)SendMessageW(ServerTree, TVM_GETNEXTITEM, TVGN_NEXT, (LPARAM)c)) {
+            wchar_t text[64] = L"";
+            TVITEMW tv = {};
+            tv.mask = TVIF_TEXT | TVIF_STATE;
+            tv.hItem = c;
+            tv.pszText = text;
+            tv.cchTextMax = 64;
+            tv.stateMask = TVIS_EXPANDED;
+            SendMessageW(ServerTree, TVM_GETITEMW, 0, (LPARAM)&tv);
+            out += (out.empty() ? "" : " ") + U8(text);
+            if (SendMessageW(ServerTree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)c))
+                out += tv.state & TVIS_EXPANDED ? "[" + Shown(c) + "]" : "[…]";
+        }
+        return out;
+    }
+    /* Typed text filters once typing pauses. */
+    static bool Filtered(const char *shown)
+    {
+        return Until([&] { return Shown() == shown; }, 2000);
     }
     /* A key as it comes from the keyboard: down, the character that
      * TranslateMessage makes of it, up. */
@@ -324,31 +367,38 @@ struct FindBoxKeys : ::testing::Test {
 
 TEST_F(FindBoxKeys, EnterF3EscapeAndDown)
 {
-    /* typing searches from the top; the folder opens to show the match */
+    EXPECT_EQ(Shown(), "운영[…] 개발[dev1] alpha web2");
+    /* typing filters the tree once it pauses and selects the first match */
     TypeInto(FindBox, "web");
+    EXPECT_EQ(Shown(), "운영[…] 개발[dev1] alpha web2");
+    EXPECT_TRUE(Filtered("운영[web1] 개발[dev1] web2")) << Shown();
     EXPECT_EQ(SelectedNode(), web1);
-    /* Enter and F3 go on from the selection, wrapping, and the box keeps
+    /* Enter and F3 go on among what is shown, wrapping, and the box keeps
      * the focus and its text */
     Key(VK_RETURN);
-    EXPECT_EQ(SelectedNode(), web2);
+    EXPECT_EQ(SelectedNode(), dev1);
     EXPECT_EQ(GetFocus(), FindBox);
+    Key(VK_F3);
+    EXPECT_EQ(SelectedNode(), web2);
     Key(VK_F3);
     EXPECT_EQ(SelectedNode(), web1);
     EXPECT_EQ(WindowText(FindBox), "web");
     EXPECT_EQ(GetFocus(), FindBox);
 
-    /* Down goes to the tree, keeping the text */
+    /* Down goes to the tree, keeping the text and the filter */
     Key(VK_DOWN);
     EXPECT_EQ(GetFocus(), ServerTree);
     EXPECT_EQ(WindowText(FindBox), "web");
     EXPECT_EQ(SelectedNode(), web1);
 
-    /* Esc empties the box and goes to the tree, the match still chosen */
+    /* Esc empties the box and brings the whole tree back; the server
+     * chosen while filtered stays chosen, its folder opened to show it */
     SetFocus(FindBox);
     Key(VK_ESCAPE);
     EXPECT_EQ(WindowText(FindBox), "");
     EXPECT_EQ(GetFocus(), ServerTree);
     EXPECT_EQ(SelectedNode(), web1);
+    EXPECT_EQ(Shown(), "운영[web1] 개발[dev1] alpha web2");
 
     /* with nothing typed, Enter and F3 change nothing */
     SetFocus(FindBox);
@@ -357,7 +407,53 @@ TEST_F(FindBoxKeys, EnterF3EscapeAndDown)
     EXPECT_EQ(SelectedNode(), web1);
     EXPECT_EQ(GetFocus(), FindBox);
     TypeInto(FindBox, "alp");
+    EXPECT_TRUE(Until([&] { return SelectedNode() == alpha; }, 2000));
+}
+
+/* Without a choice made while filtered, Esc gives back the exact tree:
+ * every folder's own state and the selection from before.  A rename
+ * while filtered keeps the filter and shows its result; what is saved
+ * meanwhile keeps the user's own expansion. */
+TEST_F(FindBoxKeys, FilterLeavesTheUsersTreeAlone)
+{
+    RefillTree(alpha);
+    TypeInto(FindBox, "web");
+    ASSERT_TRUE(Filtered("운영[web1] 개발[dev1] web2")) << Shown();
+    EXPECT_FALSE(ops->Expanded);
+    /* a server shows by its user name too; "dev" names a folder only */
+    StrAssign(&alpha->UserName, L"webadmin");
+    SetWindowTextW(FindBox, L"WEBADM");
+    EXPECT_TRUE(Filtered("alpha")) << Shown();
+    SetWindowTextW(FindBox, L"web");
+    ASSERT_TRUE(Filtered("운영[web1] 개발[dev1] alpha web2")) << Shown();
+
+    /* a rename that no longer matches: the server leaves the view */
+    RefillTree(web2);
+    ExecuteCommand(CMD_RENAME);
+    HWND edit = (HWND)SendMessageW(ServerTree, TVM_GETEDITCONTROL, 0, 0);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextW(edit, L"db2");
+    SendMessageW(ServerTree, TVM_ENDEDITLABELNOW, FALSE, 0);
+    EXPECT_EQ(U8(web2->DisplayName), "db2");
+    EXPECT_TRUE(Filtered("운영[web1] 개발[dev1] alpha")) << Shown();
+    std::string saved = ReadBytes(ConfigFilePath);
+    EXPECT_NE(saved.find("<Node Type=\"0\" Expanded=\"0\">\r\n\t\t\t<DisplayName>운영</DisplayName>"), std::string::npos)
+        << saved;
+
+    SetFocus(FindBox);
+    Key(VK_ESCAPE);
+    EXPECT_EQ(Shown(), "운영[…] 개발[dev1] alpha db2");
     EXPECT_EQ(SelectedNode(), alpha);
+
+    /* a server picked in the filtered tree is the one selected after it */
+    TypeInto(FindBox, "web");
+    ASSERT_TRUE(Filtered("운영[web1] 개발[dev1] alpha")) << Shown();
+    SendMessageW(ServerTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)dev1->TreeItem);
+    Key(VK_F3);
+    EXPECT_EQ(SelectedNode(), alpha);
+    Key(VK_ESCAPE);
+    EXPECT_EQ(SelectedNode(), alpha);
+    EXPECT_EQ(Shown(), "운영[…] 개발[dev1] alpha db2");
 }
 
 namespace {

@@ -103,6 +103,54 @@ TEST_F(TreeRules, FindGoesOnFromTheSelectionAndWraps)
     EXPECT_EQ(FindMatch(saved2, L"web"), web);
 }
 
+/* What the live filter shows: servers by name, host, user or saved
+ * session; a folder exactly when something below it passes. */
+TEST_F(TreeRules, FilterShowsMatchesAndTheFoldersLeadingThere)
+{
+    StrAssign(&www2->UserName, L"Zed");
+    StrAssign(&saved2->SavedSession, L"core-SW");
+    auto shown = [&](const wchar_t *text) {
+        std::string out;
+        for (ServerNode *n = NextNodeInOrder(nullptr); n; n = NextNodeInOrder(n))
+            if (FilterShows(n, text))
+                out += (out.empty() ? "" : " ") + U8(n->DisplayName);
+        return out;
+    };
+    EXPECT_EQ(shown(L"ALPHA"), "web www1 db");
+    EXPECT_EQ(shown(L"zed"), "web www2");
+    EXPECT_EQ(shown(L"10.0"), "web inner deep");
+    EXPECT_EQ(shown(L"sw"), "PuTTY 세션 switch");
+    EXPECT_EQ(shown(L"www"), "web www1 www2");
+    /* a folder's own name shows nothing: only what lies below counts */
+    EXPECT_EQ(shown(L"web"), "");
+    EXPECT_EQ(shown(L"empty"), "");
+    EXPECT_EQ(shown(L"putty"), "");
+    EXPECT_FALSE(FilterPasses(web, L"web"));
+
+    /* Enter and F3 walk the shown servers, wrapping */
+    EXPECT_EQ(FindFilterMatch(nullptr, L"alpha"), www1);
+    EXPECT_EQ(FindFilterMatch(www1, L"alpha"), db);
+    EXPECT_EQ(FindFilterMatch(db, L"alpha"), www1);
+    EXPECT_EQ(FindFilterMatch(nullptr, L"web"), nullptr);
+}
+
+/* A node shows its own colour, else its nearest folder's. */
+TEST_F(TreeRules, ShownColourFollowsTheFolders)
+{
+    EXPECT_EQ(NodeShownColor(deep), NODE_COLOR_NONE);
+    web->Color = NODE_COLOR_RED;
+    EXPECT_EQ(NodeShownColor(deep), NODE_COLOR_RED);
+    inner->Color = NODE_COLOR_BLUE;
+    EXPECT_EQ(NodeShownColor(deep), NODE_COLOR_BLUE);
+    deep->Color = NODE_COLOR_GREY;
+    EXPECT_EQ(NodeShownColor(deep), NODE_COLOR_GREY);
+    EXPECT_EQ(NodeShownColor(www1), NODE_COLOR_RED);
+    EXPECT_EQ(NodeShownColor(db), NODE_COLOR_NONE);
+    db->Color = 9;      /* damaged: none, and it follows its folder */
+    EXPECT_EQ(NodeShownColor(db), NODE_COLOR_NONE);
+    EXPECT_EQ(NodeShownColor(nullptr), NODE_COLOR_NONE);
+}
+
 TEST_F(TreeRules, AddedNodesGoWhereTheSelectionSays)
 {
     EXPECT_EQ(InsertionFolder(nullptr), ServersRoot);
