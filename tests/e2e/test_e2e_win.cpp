@@ -136,22 +136,6 @@ static HWND Descendant(HWND parent, const wchar_t *cls, const char *text = NULL)
     return f.Found;
 }
 
-/* Where tab i of another process's tab control lies on the screen. */
-static RECT TabOnScreen(HWND tabs, DWORD pid, int i)
-{
-    RECT r = {};
-    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
-    void *remote = p ? VirtualAllocEx(p, NULL, sizeof r, MEM_COMMIT, PAGE_READWRITE) : NULL;
-    if (remote && SendMessageW(tabs, TCM_GETITEMRECT, i, (LPARAM)remote))
-        ReadProcessMemory(p, remote, &r, sizeof r, NULL);
-    if (remote)
-        VirtualFreeEx(p, remote, 0, MEM_RELEASE);
-    if (p)
-        CloseHandle(p);
-    MapWindowPoints(tabs, NULL, (POINT *)&r, 2);
-    return r;
-}
-
 struct EndToEnd : ::testing::Test {
     TempDir dir;
     std::string putty, hostkey, log, home, drop;

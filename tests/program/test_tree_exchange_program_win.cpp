@@ -1,7 +1,8 @@
 /*
  * Kestrum.exe exporting its tree and importing it back beside the tree,
- * through the real file choosers and message boxes; the result is read
- * from the configuration file on disk.
+ * through the real file choosers and message boxes, passwords and colour
+ * labels included; the result is read from the configuration file on
+ * disk.
  */
 #include <gtest/gtest.h>
 
@@ -49,8 +50,8 @@ struct TreeExchangeProgram : ::testing::Test {
         std::string config =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Kestrum version=\"1\">\r\n<Settings><PuttyPath>" +
             ProgramDir() + "\\putty_double.exe</PuttyPath></Settings><Servers>"
-            "<Node Type=\"0\" Expanded=\"1\"><DisplayName>web</DisplayName>"
-            "<Node Type=\"1\"><DisplayName>www</DisplayName><UID>" + WwwUid + "</UID>"
+            "<Node Type=\"0\" Expanded=\"1\" Color=\"2\"><DisplayName>web</DisplayName>"
+            "<Node Type=\"1\" Color=\"5\"><DisplayName>www</DisplayName><UID>" + WwwUid + "</UID>"
             "<ServerName>10.0.0.1</ServerName><Password enc=\"plain\">pw&amp;1</Password></Node></Node>"
             "<Node Type=\"1\"><DisplayName>db</DisplayName><UID>" + DbUid + "</UID>"
             "<ServerName>10.0.0.2</ServerName></Node></Servers></Kestrum>\r\n";
@@ -132,6 +133,8 @@ TEST_F(TreeExchangeProgram, ExportThenImportBesideTheTree)
               0u);
     EXPECT_EQ(Count(file, "<Password enc=\"plain\">pw&amp;1</Password>"), 1u);
     EXPECT_EQ(Count(file, WwwUid), 1u);
+    EXPECT_EQ(Count(file, "<Node Type=\"0\" Expanded=\"1\" Color=\"2\">"), 1u);
+    EXPECT_EQ(Count(file, "<Node Type=\"1\" Color=\"5\">"), 1u);
 
     PostMessageW(k.Main, WM_COMMAND, CMD_IMPORT_TREE, 0);
     ASSERT_TRUE(ChooseInDialog(exported, "", &offered, "tree-import-chooser")) << k.Describe();
@@ -147,6 +150,9 @@ TEST_F(TreeExchangeProgram, ExportThenImportBesideTheTree)
     EXPECT_EQ(Count(saved, std::string("<UID>") + DbUid + "</UID>"), 2u);
     EXPECT_EQ(Count(saved, "<Password enc=\"dpapi\">"), 2u);
     EXPECT_EQ(Count(saved, "pw&amp;1"), 0u);
+    /* colour labels came along */
+    EXPECT_EQ(Count(saved, "Color=\"2\""), 2u);
+    EXPECT_EQ(Count(saved, "<Node Type=\"1\" Color=\"5\">"), 2u);
     EXPECT_TRUE(TopWindows(k.Info.dwProcessId, L"#32770").empty());    /* nothing more to answer */
     SaveWindowShot(k.Main, "tree-import-program");
 }

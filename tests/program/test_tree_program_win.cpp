@@ -243,3 +243,70 @@ TEST_F(TreeProgram, HotkeysRunCommandsOnlyWithoutModal)
     Key(VK_CONTROL, true);
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(tree); }, 3000));
 }
+
+/* A colour chosen from the tree's menu reaches the file and survives a
+ * restart.  A session opened from the coloured folder shows the colour
+ * as a band on its tab and a frame round its window, read from the
+ * screen, and keeps it when the folder's colour changes. */
+TEST_F(TreeProgram, ColourLabels)
+{
+    /* the folder's menu: 폴더 전체 연결, 서버 추가…, 폴더 추가, 속성…, 색 표시 */
+    auto choose = [&](int colour) {
+        Mouse(0, Row(0, 0));
+        Mouse(MOUSEEVENTF_RIGHTDOWN, Row(0, 0));
+        Mouse(MOUSEEVENTF_RIGHTUP, Row(0, 0));
+        ASSERT_TRUE(WaitFor([&] { return !TopWindows(k.Info.dwProcessId, L"#32768").empty(); }, 5000));
+        for (int i = 0; i < 5; i++)
+            Press(VK_DOWN);
+        Press(VK_RIGHT);
+        for (int i = 0; i < colour; i++)
+            Press(VK_DOWN);
+        Press(VK_RETURN);
+    };
+    auto pixel = [](int x, int y) {
+        HDC screen = GetDC(NULL);
+        COLORREF c = GetPixel(screen, x, y);
+        ReleaseDC(NULL, screen);
+        return c;
+    };
+    /* the frame's pixel and the tab band's, once the session shows */
+    auto open = [&](KestrumProcess &p, COLORREF want) {
+        Click(Row(1, 1), true);
+        ASSERT_TRUE(WaitFor([&] { return p.Hosts().size() == 1 && EmbeddedIn(p.Hosts()[0]); })) << p.Describe();
+        RECT host;
+        GetWindowRect(p.Hosts()[0], &host);
+        EXPECT_TRUE(WaitFor([&] { return pixel(host.left + 1, host.top + 1) == want; }, 3000))
+            << std::hex << pixel(host.left + 1, host.top + 1);
+        HWND tabs = Children(p.Main, WC_TABCONTROLW)[0];
+        RECT tab = TabOnScreen(tabs, p.Info.dwProcessId, 0);
+        EXPECT_EQ(pixel((tab.left + tab.right) / 2, tab.top + 3), want)
+            << std::hex << pixel((tab.left + tab.right) / 2, tab.top + 3);
+    };
+    const COLORREF red = RGB(213, 94, 0), blue = RGB(0, 114, 178);
+    ASSERT_NO_FATAL_FAILURE(choose(1));
+    ASSERT_TRUE(WaitFor([&] { return File().find("<Node Type=\"0\" Expanded=\"1\" Color=\"1\">") != std::string::npos; },
+                        5000)) << File();
+    ASSERT_NO_FATAL_FAILURE(open(k, red));
+    SaveWindowShot(k.Main, "colour-labels");
+
+    /* the session keeps the colour it was opened with */
+    SetForegroundWindow(k.Main);
+    ASSERT_NO_FATAL_FAILURE(choose(5));
+    ASSERT_TRUE(WaitFor([&] { return File().find("Color=\"5\"") != std::string::npos; }, 5000)) << File();
+    RECT host;
+    GetWindowRect(k.Hosts()[0], &host);
+    InvalidateRect(k.Hosts()[0], NULL, FALSE);
+    Sleep(300);
+    EXPECT_EQ(pixel(host.left + 1, host.top + 1), red);
+
+    /* after a restart the folder is blue, and so is what opens from it */
+    TearDown();
+    KestrumProcess again;
+    ASSERT_TRUE(again.Start(dir.path)) << again.Describe();
+    tree = Children(again.Main, WC_TREEVIEWW)[0];
+    SetForegroundWindow(again.Main);
+    EXPECT_NO_FATAL_FAILURE(open(again, blue));
+    PostMessageW(again.Main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(again.Answer(IDYES), "열린 세션 1개를 모두 닫고 Kestrum를 끝낼까요?");
+    EXPECT_EQ(again.WaitExit(), 0);
+}

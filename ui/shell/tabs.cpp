@@ -298,8 +298,9 @@ static void PaintColorBand(HDC dc, int i)
     if (!color)
         return;
     LayoutRect item = ItemRect(i);
-    int h = ScaleForDpi(4), inset = ScaleForDpi(2);
-    RECT band = { item.Left + inset, item.Top + inset, item.Right - inset, item.Top + inset + h };
+    /* above the text, which the control centres in the item */
+    int h = ScaleForDpi(3), inset = ScaleForDpi(1);
+    RECT band = { item.Left + 2 * inset, item.Top + inset, item.Right - 2 * inset, item.Top + inset + h };
     if (Settings.TabBottom)
         OffsetRect(&band, 0, (item.Bottom - item.Top) - 2 * inset - h);
     HBRUSH brush = CreateSolidBrush(LabelColorRef(color));
