@@ -73,9 +73,12 @@ void CreateMainChildren(HWND main)
     FindBox = CreateMainChild(main, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL);
     SendMessageW(FindBox, EM_SETCUEBANNER, FALSE, (LPARAM)L"서버 찾기 (이름, 주소, 사용자)");
     InstallFindBoxSubclass();
+    /* Without a horizontal scroll bar: one that comes and goes as the
+     * filter changes what is shown makes the control lay every item out
+     * again. */
     ServerTree = CreateMainChild(main, WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-                                 TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS);
+                                 TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS | TVS_NOHSCROLL);
     ListLabel = CreateMainChild(main, 0, L"STATIC", L"열린 세션", WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE);
     /* drawn by the main window: each line carries its session's colour */
     SessionListBox = CreateMainChild(main, WS_EX_CLIENTEDGE, L"LISTBOX", L"",

@@ -144,6 +144,27 @@ TEST(MenuRules, BroadcastGroup)
     EXPECT_EQ(Rule(st, CMD_VIEW_MEMBERS_ONLY), "-C");
 }
 
+TEST(MenuRules, ColourLabels)
+{
+    MenuState st = {};
+    EXPECT_EQ(Rule(st, CMD_COLOR_FIRST), "GC");
+    st.Node = MENU_NODE_FOLDER;
+    st.NodeColor = NODE_COLOR_BLUE;
+    for (int c = 0; c < NODE_COLOR_COUNT; c++)
+        EXPECT_EQ(Rule(st, CMD_COLOR_FIRST + c), c == NODE_COLOR_BLUE ? "EC" : "Ec") << c;
+    MenuItemRule r;
+    MenuItemRuleOf(&st, CMD_COLOR_LAST, &r);
+    EXPECT_EQ(r.RadioFirst, CMD_COLOR_FIRST);
+    EXPECT_EQ(r.RadioLast, CMD_COLOR_LAST);
+    /* PuTTY's saved sessions and their folder have none to choose */
+    st.NodePutty = MENU_PUTTY_ENTRY;
+    EXPECT_EQ(Rule(st, CMD_COLOR_FIRST + 1).substr(0, 1), "G");
+    st.NodePutty = MENU_PUTTY_FOLDER;
+    EXPECT_EQ(Rule(st, CMD_COLOR_FIRST + 1).substr(0, 1), "G");
+    EXPECT_EQ(U8(ColorLabels[0]), "없음 (상위 폴더를 따름)");
+    EXPECT_EQ(U8(ColorLabels[NODE_COLOR_GREY]), "회색");
+}
+
 TEST(MenuRules, SessionLogs)
 {
     MenuState st = {};
