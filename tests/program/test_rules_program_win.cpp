@@ -371,10 +371,13 @@ std::vector<std::string> BarTexts(HMENU bar)
         for (int i = 0; i < GetMenuItemCount(popup); i++) {
             text[0] = 0;
             GetMenuStringW(popup, (UINT)i, text, 256, MF_BYPOSITION);
-            if (GetMenuState(popup, (UINT)i, MF_BYPOSITION) & MF_SEPARATOR)
+            /* a popup's state holds its item count in the high byte */
+            if (GetSubMenu(popup, i))
+                out.push_back("[" + U8(text) + "]");
+            else if (GetMenuState(popup, (UINT)i, MF_BYPOSITION) & MF_SEPARATOR)
                 out.push_back("-");
             else
-                out.push_back(GetSubMenu(popup, i) ? "[" + U8(text) + "]" : "  " + U8(text));
+                out.push_back("  " + U8(text));
         }
     }
     return out;
