@@ -407,6 +407,16 @@ static void ScanWaits(KeyQueue *q)
         q->WaitScan++;
 }
 
+/* The length of the text a wait at index looks for (value, its event's),
+ * kept within the queue and the longest text a watch can find. */
+static int WaitTextLength(const KeyQueue *q, int index, int value)
+{
+    int room = q->Count - index - 1;
+    int length = value < room ? value : room;
+    length = length < WATCH_KEEP ? length : WATCH_KEEP;
+    return length > 0 ? length : 0;
+}
+
 static bool WaitMet(KeyQueue *q, int index)
 {
     ScanWaits(q);
@@ -424,9 +434,9 @@ void KeyOutputArrived(int sessionId, const OutputWatch *watch)
             ScanWaits(q);
             if (q->WaitScan >= q->Count)
                 break;
-            int length = q->Events[q->WaitScan].Value;
+            int length = WaitTextLength(q, q->WaitScan, q->Events[q->WaitScan].Value);
             wchar_t text[WATCH_KEEP];
-            for (int k = 0; k < length && k < WATCH_KEEP; k++)
+            for (int k = 0; k < length; k++)
                 text[k] = (wchar_t)q->Events[q->WaitScan + 1 + k].Value;
             int64_t end = WatchFind(watch, text, length, q->WaitFrom);
             if (end < 0)
@@ -472,10 +482,12 @@ static bool PlayQueue(KeyQueue *q, void *window, uint32_t now)
         case KEY_WAIT:
             q->DueTick = now + (e.Value > 0 ? (uint32_t)e.Value : 0u);
             return true;
-        case KEY_WAIT_FOR:
-            MemWipe(&q->Events[q->Position], (size_t)e.Value * sizeof(KeyEvent));
-            q->Position += e.Value;
+        case KEY_WAIT_FOR: {
+            int length = WaitTextLength(q, q->Position - 1, e.Value);
+            MemWipe(&q->Events[q->Position], (size_t)length * sizeof(KeyEvent));
+            q->Position += length;
             break;
+        }
         case KEY_TIMEOUT:
             q->WaitLimit = e.Value * 1000;
             break;
