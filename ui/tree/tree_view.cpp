@@ -208,15 +208,15 @@ ServerNode *SelectedNode(void)
     return ItemNode((HTREEITEM)SendMessageW(ServerTree, TVM_GETNEXTITEM, TVGN_CARET, 0));
 }
 
-/* The folder's open state in the model and in its image.  The filter's
- * view opens what it shows, which is no choice of the user's. */
+/* The folder's open state in its image and in the model, which keeps the
+ * user's own: the filter's view opens what it shows. */
 static void SetFolderExpanded(ServerNode *node, bool expanded)
 {
-    if (FilterText[0])
-        return;
-    node->Expanded = expanded;
-    if (node == PuttySessionsFolder)
-        Settings.PuttySessionsExpanded = expanded;
+    if (!FilterText[0]) {
+        node->Expanded = expanded;
+        if (node == PuttySessionsFolder)
+            Settings.PuttySessionsExpanded = expanded;
+    }
     TVITEMW tv = {};
     tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     tv.hItem = (HTREEITEM)node->TreeItem;

@@ -427,6 +427,15 @@ TEST_F(FindBoxKeys, FilterLeavesTheUsersTreeAlone)
     SetWindowTextW(FindBox, L"web");
     ASSERT_TRUE(Filtered("운영[web1] 개발[dev1] alpha web2")) << Shown();
 
+    /* folders closed in the filtered view stay open in the user's tree */
+    SendMessageW(ServerTree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)dev->TreeItem);
+    SetFocus(ServerTree);
+    PostMessageW(ServerTree, WM_KEYDOWN, VK_LEFT, 1);
+    PostMessageW(ServerTree, WM_KEYUP, VK_LEFT, 0xC0000001);
+    Pump();
+    EXPECT_EQ(Shown(), "운영[web1] 개발[…] alpha web2");
+    EXPECT_TRUE(dev->Expanded);
+
     /* a rename that no longer matches: the server leaves the view */
     RefillTree(web2);
     ExecuteCommand(CMD_RENAME);
