@@ -82,6 +82,16 @@ static void ListText(const Session *s, wchar_t *out)
     ComposeListText(out, s->State, s->Disconnected, s->Caption, Marks(s));
 }
 
+void PaintColorMark(HDC dc, const RECT *r, int color)
+{
+    HBRUSH fill = CreateSolidBrush(LabelColorRef(color));
+    FillRect(dc, r, fill);
+    DeleteObject(fill);
+    /* an outline keeps the light colours apart from a white or
+     * highlighted background */
+    FrameRect(dc, r, (HBRUSH)GetStockObject(GRAY_BRUSH));
+}
+
 int SessionLineHeight(void)
 {
     HDC dc = GetDC(NULL);
@@ -106,12 +116,8 @@ void DrawSessionLine(const DRAWITEMSTRUCT *d)
     RECT mark = { r.left + gap, r.top + (r.bottom - r.top - side) / 2, r.left + gap + side, 0 };
     mark.bottom = mark.top + side;
     int color = (int)d->itemID < SessionCount ? SessionColor(SessionList[d->itemID]) : 0;
-    if (color) {
-        HBRUSH fill = CreateSolidBrush(LabelColorRef(color));
-        FillRect(dc, &mark, fill);
-        DeleteObject(fill);
-        FrameRect(dc, &mark, (HBRUSH)GetStockObject(GRAY_BRUSH));
-    }
+    if (color)
+        PaintColorMark(dc, &mark, color);
     wchar_t text[TAB_TEXT_MAX];
     text[0] = 0;
     if (SendMessageW(d->hwndItem, LB_GETTEXTLEN, d->itemID, 0) < TAB_TEXT_MAX)

@@ -24,6 +24,8 @@ void UpdateMainTitle(void);
 /* Asks before closing a running session (unless told not to), then
  * closes it with its PuTTY. */
 void RequestCloseSession(Session *s);
+/* A colour label's square, outlined: in the tree and the session list. */
+void PaintColorMark(HDC dc, const RECT *r, int color);
 /* The session list's lines: their height, and one drawn with its
  * session's colour mark (WM_DRAWITEM of the list). */
 int SessionLineHeight(void);

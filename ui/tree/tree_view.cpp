@@ -133,12 +133,7 @@ static void BuildColorMarks(void)
         RECT mark = { color * cx + (cx - side) / 2, (cy - side) / 2, 0, 0 };
         mark.right = mark.left + side;
         mark.bottom = mark.top + side;
-        HBRUSH fill = CreateSolidBrush(LabelColorRef(color));
-        FillRect(dc, &mark, fill);
-        DeleteObject(fill);
-        /* an outline keeps the light colours apart from a white or
-         * highlighted background */
-        FrameRect(dc, &mark, (HBRUSH)GetStockObject(GRAY_BRUSH));
+        PaintColorMark(dc, &mark, color);
     }
     SelectObject(dc, old);
     ImageList_AddMasked(ColorMarks, strip, clear);
