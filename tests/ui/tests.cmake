@@ -18,7 +18,7 @@ if(WIN32)
         ui/hotkeys/test_hotkey_dialog_win.cpp)
     list(APPEND WIN_SUITES Menus HotkeyText ToolbarRow FindBoxKeys StartPageView ModalPoints CheckedHeap PuttyBoxes
         BroadcastBar
-        Commands MtputtyCommand TreeExchangeCommand BulkPassword
+        Commands ExitWipe MtputtyCommand TreeExchangeCommand BulkPassword
         AttachDialog ServerProperties QuickConnect SendScriptDialog SettingsDialog SettingsSearch ConfigWarn
         HotkeyDialog)
 endif()

@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -548,4 +550,28 @@ TEST_F(Commands, ViewTogglesWriteNothingUntilTheNextSave)
     ReadPuttyVersion();
     ExecuteCommand(CMD_ABOUT);
     EXPECT_NE(Message().find("PuTTY: (지정 안 됨) (버전 알 수 없음)"), std::string::npos);
+}
+
+/* A copied folder's passwords do not outlive the main window: the copy
+ * is wiped and freed when it closes, so what the password's memory holds
+ * afterwards is anything but the password.  A suite of its own, run in a
+ * process of its own, as it closes the main window. */
+TEST(ExitWipe, CopiedPasswordsGoWithTheMainWindow)
+{
+    OpenMainWindow();
+    TempDir dir;
+    ResetForCommands(dir);
+    Settings.NoQuitConfirm = 1;
+    ServerNode *folder = AddNode(ServersRoot, NODE_FOLDER, "운영");
+    AddServer(folder, "db", "root", "Clip-s3cret!");
+    RefillTree(folder);
+    ExecuteCommand(CMD_COPY);
+    ASSERT_NE(ClipboardNode, nullptr);
+    const wchar_t *copied = ClipboardNode->FirstChild->Password;
+    ASSERT_NE(copied, nullptr);
+    const size_t bytes = 13 * sizeof(wchar_t);
+    std::vector<char> before((const char *)copied, (const char *)copied + bytes);
+    SendMessageW(MainWindow, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(MainWindow));
+    EXPECT_NE(memcmp(before.data(), copied, bytes), 0) << "the copied password is still in memory";
 }
