@@ -10,6 +10,7 @@
 #include "key_script.h"
 #include "putty_args.h"
 #include "session.h"
+#include "session_log.h"
 
 static const wchar_t HostClass[] = L"KestrumHost";
 static const wchar_t ClipClass[] = L"KestrumClip";
@@ -272,7 +273,7 @@ void CaptureWindow(Session *s, HWND window)
             QueuePasswordTyping(s->Id, s->Node, delay);
         }
         if (!StrIsEmpty(s->Node->Script))
-            SendScript(s->Id, s->Node, s->Node->Script, 0, delay + s->Node->ScriptDelay);
+            WatchFromStart(s, SendScript(s->Id, s->Node, s->Node->Script, 0, delay + s->Node->ScriptDelay));
     }
     int index = SessionIndex(s);
     if (index == Shell.ActiveIndex())

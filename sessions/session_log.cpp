@@ -127,6 +127,17 @@ static void StartWatching(Session *s)
         WatchSkip(s->Watch);
 }
 
+void WatchFromStart(Session *s, KeyQueue *q)
+{
+    if (!q || !s->LogRead || !s->Watch)
+        return;
+    LARGE_INTEGER start = {};
+    SetFilePointerEx(s->LogRead, start, NULL, FILE_BEGIN);
+    MemFill(s->Watch, 0, sizeof *s->Watch);
+    WatchRestart(s->Watch);
+    q->WaitFrom = 0;
+}
+
 static void ReadLog(Session *s)
 {
     static unsigned char bytes[WATCH_READ_MAX];

@@ -12,6 +12,7 @@
 #ifndef KESTRUM_SESSIONS_SESSION_LOG_H
 #define KESTRUM_SESSIONS_SESSION_LOG_H
 
+struct KeyQueue;
 struct Session;
 
 /* Creates the log the session is to be started with (Session.LogFile,
@@ -20,6 +21,10 @@ struct Session;
 bool PrepareSessionLog(Session *s);
 /* The log's name as PuTTY's command line gives it (KPATH characters). */
 void SessionLogArgument(const Session *s, wchar_t *out);
+/* The login script's queue: its waits look at all the session received
+ * since PuTTY started, not only after the capture, which comes late when
+ * many sessions start at once while the server may already be asking. */
+void WatchFromStart(Session *s, KeyQueue *q);
 /* Stops reading; a private log is deleted. */
 void CloseSessionLog(Session *s);
 /* Once a tick, before the key player: the new output of every log that

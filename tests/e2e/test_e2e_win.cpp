@@ -682,8 +682,14 @@ TEST_F(EndToEnd, ScriptsWaitForTheServer)
     ASSERT_TRUE(k.Start(dir.path)) << k.Describe();
 
     /* every waiting script answered, and with the password */
+    auto lines = [&] {
+        std::string all;
+        for (int i = 0; i < 14; i++)
+            all += "\n  " + ListLine(k.Main, i);
+        return all;
+    };
     EXPECT_TRUE(WaitFor([&] { return Count(ReadBytes(WText(answers)), "right") == 10; }, 45000))
-        << ReadBytes(WText(answers)) << TopLevelWindows();
+        << ReadBytes(WText(answers)) << "sessions:" << lines() << "\n" << TopLevelWindows();
     EXPECT_TRUE(WaitFor([&] { return ListLine(k.Main, 13).find("멈춤 (스크립트 멈춤)") == 0; }, 10000))
         << ListLine(k.Main, 13);
     Sleep(1000);

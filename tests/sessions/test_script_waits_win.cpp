@@ -116,6 +116,18 @@ TEST_F(WaitingScripts, LateWaitIsMetAndThePrivateLogGoes)
     EXPECT_FALSE(FileExists(WText(file)));
 }
 
+/* The login script looks at all the session received since PuTTY
+ * started: a question asked before the window was taken in counts. */
+TEST_F(WaitingScripts, LoginScriptSeesWhatCameBeforeTheCapture)
+{
+    ServerNode *n = DoubleServer("early", LogOf("early"));
+    StrAssign(&n->CLParams, WText("-double-log \"" + LogOf("early") + "\" -double-say \"Token: \""));
+    StrAssign(&n->Script, L"{WAITFOR Token:}y");
+    int id = OpenSession(n)->Id;
+    EXPECT_TRUE(Until([&] { return Typed("early") == "y"; }, 5000)) << Typed("early");
+    EXPECT_FALSE(FindSessionById(id)->ScriptStopped);
+}
+
 /* A wait that runs out: nothing after it is typed, the tab and the list
  * say so until the restart; {TIMEOUT} sets the limit.  Two sessions wait
  * on their own output side by side. */
