@@ -279,7 +279,7 @@ TEST_F(TreeProgram, ColourLabels)
             << std::hex << pixel(host.left + 1, host.top + 1);
         HWND tabs = Children(p.Main, WC_TABCONTROLW)[0];
         RECT tab = TabOnScreen(tabs, p.Info.dwProcessId, 0);
-        EXPECT_EQ(pixel((tab.left + tab.right) / 2, tab.top + 3), want)
+        EXPECT_TRUE(WaitFor([&] { return pixel((tab.left + tab.right) / 2, tab.top + 3) == want; }, 3000))
             << std::hex << pixel((tab.left + tab.right) / 2, tab.top + 3);
     };
     const COLORREF red = RGB(213, 94, 0), blue = RGB(0, 114, 178);
