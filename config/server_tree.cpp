@@ -299,26 +299,34 @@ int SaneDelay(int ms)
     return ms < 0 ? 0 : ms > DELAY_MAX ? (int)DELAY_MAX : ms;
 }
 
+static int KnownColor(int color)
+{
+    return color > NODE_COLOR_NONE && color < NODE_COLOR_COUNT ? color : NODE_COLOR_NONE;
+}
+
+int NodeOwnColor(const ServerNode *node)
+{
+    return KnownColor(node->Color);
+}
+
 int NodeShownColor(const ServerNode *node)
 {
     for (; node; node = node->Parent)
-        if (node->Color > NODE_COLOR_NONE && node->Color < NODE_COLOR_COUNT)
+        if (NodeOwnColor(node))
             return node->Color;
     return NODE_COLOR_NONE;
 }
 
-/* A colour outside the known ones counts as none. */
 static int ReadColor(const XmlElement *e)
 {
-    int color = ParseInt(XmlAttr(e, L"Color"));
-    return color > NODE_COLOR_NONE && color < NODE_COLOR_COUNT ? color : NODE_COLOR_NONE;
+    return KnownColor(ParseInt(XmlAttr(e, L"Color")));
 }
 
 /* Color="n", written only for a colour of its own, so that files stay as
  * they were for nodes without. */
 static void AppendColor(TextBuilder *b, const ServerNode *n)
 {
-    if (n->Color > NODE_COLOR_NONE && n->Color < NODE_COLOR_COUNT)
+    if (NodeOwnColor(n))
         b->AppendFormat(L" Color=\"%d\"", n->Color);
 }
 

@@ -66,6 +66,8 @@ enum {
     NODE_COLOR_NONE = 0, NODE_COLOR_RED, NODE_COLOR_ORANGE, NODE_COLOR_YELLOW, NODE_COLOR_GREEN,
     NODE_COLOR_BLUE, NODE_COLOR_PURPLE, NODE_COLOR_GREY, NODE_COLOR_COUNT
 };
+/* A node's own colour; one outside the known ones counts as none. */
+int NodeOwnColor(const ServerNode *node);
 /* The colour a node shows: its own, else its nearest folder's. */
 int NodeShownColor(const ServerNode *node);
 

@@ -164,14 +164,13 @@ void ReadSessionLogs(void)
         Session *s = SessionList[i];
         if (!s->LogRead)
             continue;
-        bool pending = KeyWaitPending(s->Id);
-        if (pending && !s->Watch)
-            StartWatching(s);
-        if (!pending) {
+        if (!KeyWaitPending(s->Id)) {
             MemFree(s->Watch);
             s->Watch = NULL;
             continue;
         }
+        if (!s->Watch)
+            StartWatching(s);
         ReadLog(s);
     }
 }

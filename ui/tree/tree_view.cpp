@@ -50,7 +50,7 @@ static int NodeImage(const ServerNode *node, bool expanded)
  * NodeShownColor finds, without walking up for every item. */
 static int ShownColor(const ServerNode *node, int folderColor)
 {
-    return node->Color > NODE_COLOR_NONE && node->Color < NODE_COLOR_COUNT ? node->Color : folderColor;
+    return NodeOwnColor(node) ? node->Color : folderColor;
 }
 
 /* One item, its colour as its state image; expanded as the filter shows
