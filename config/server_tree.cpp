@@ -109,7 +109,7 @@ ServerNode *NodeCopy(const ServerNode *node, bool deep)
     c->SealedPassword = StrDup(node->SealedPassword);
     c->SealedClear = StrDup(node->SealedClear);
     c->Parent = c->FirstChild = c->NextSibling = NULL;
-    c->TreeItem = NULL;
+    c->TreeItem = c->WholeTreeItem = NULL;
     if (deep)
         for (const ServerNode *ch = node->FirstChild; ch; ch = ch->NextSibling)
             NodeAppendChild(c, NodeCopy(ch, true));

@@ -42,7 +42,8 @@ struct ServerNode {
     ServerNode *Parent;
     ServerNode *FirstChild;
     ServerNode *NextSibling;
-    void *TreeItem;
+    void *TreeItem;         /* its item in the tree control shown, or null */
+    void *WholeTreeItem;    /* its item in the whole tree while the filter's control is shown */
     /* The password as the configuration stores it (protected, base64)
      * and the clear text that form stands for.  Opening and making it
      * is slow, so a loaded password stays sealed until first used and a

@@ -3,7 +3,11 @@
  * the notifications of the main window's controls.
  *
  * The control is emptied and refilled after every change of the tree;
- * each item's lParam is its ServerNode.
+ * each item's lParam is its ServerNode.  The live filter fills a second
+ * control shown in the first one's place: Wine's control takes about as
+ * long to empty as to fill, so the whole tree is kept as it is while
+ * filtered and shown again at once unless the model changed meanwhile.
+ * ServerTree is whichever of the two is shown.
  */
 #include "tree_view.h"
 
@@ -38,6 +42,9 @@ static HIMAGELIST ColorMarks;
  * the one the user chose meanwhile (only compared, never read). */
 static wchar_t FilterText[FIND_TEXT_MAX];
 static ServerNode *SelectionAfterFilter;
+static HWND WholeTree;
+static HWND FilterView;
+static bool WholeTreeStale;     /* the model changed while filtered */
 
 static int NodeImage(const ServerNode *node, bool expanded)
 {
@@ -100,9 +107,12 @@ static HTREEITEM FolderItem(ShownFolder *f)
     return f->Item;
 }
 
-static void InsertFiltered(ServerNode *node, ShownFolder *up, int folderColor)
+/* entering: the whole tree is shown, and each node keeps its item there. */
+static void InsertFiltered(ServerNode *node, ShownFolder *up, int folderColor, bool entering)
 {
     int color = ShownColor(node, folderColor);
+    if (entering)
+        node->WholeTreeItem = node->TreeItem;
     node->TreeItem = NULL;
     if (node->Type == NODE_SERVER) {
         if (FilterPasses(node, FilterText))
@@ -111,7 +121,7 @@ static void InsertFiltered(ServerNode *node, ShownFolder *up, int folderColor)
     }
     ShownFolder f = { node, NULL, color, up };
     for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
-        InsertFiltered(c, &f, color);
+        InsertFiltered(c, &f, color, entering);
 }
 
 /* The state images: a square of each label colour, none at 0. */
@@ -140,7 +150,6 @@ static void BuildColorMarks(void)
     DeleteObject(strip);
     DeleteDC(dc);
     ReleaseDC(NULL, screen);
-    SendMessageW(ServerTree, TVM_SETIMAGELIST, TVSIL_STATE, (LPARAM)ColorMarks);
 }
 
 static void SelectItem(ServerNode *node)
@@ -151,37 +160,143 @@ static void SelectItem(ServerNode *node)
     SendMessageW(ServerTree, TVM_ENSUREVISIBLE, 0, (LPARAM)node->TreeItem);
 }
 
-void RefillTree(ServerNode *node)
+/* A tree control made for another main window (the tests make several)
+ * starts the view afresh. */
+static void AdoptTreeControl(void)
 {
-    if (!ServerTree)
+    if (ServerTree == WholeTree || ServerTree == FilterView)
         return;
-    if (!node)
-        node = SelectedNode();
+    WholeTree = ServerTree;
+    FilterView = NULL;
+    FilterText[0] = 0;
+    SelectionAfterFilter = NULL;
+    WholeTreeStale = false;
     if (!ColorMarks)
         BuildColorMarks();
-    TreeFilling = true;
-    SendMessageW(ServerTree, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(ServerTree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
-    if (ServersRoot)
-        for (ServerNode *c = ServersRoot->FirstChild; c; c = c->NextSibling)
-            FilterText[0] ? InsertFiltered(c, NULL, 0) : InsertNode(c, TVI_ROOT, 0);
-    if (PuttySessionsFolder)
-        FilterText[0] ? InsertFiltered(PuttySessionsFolder, NULL, 0) : InsertNode(PuttySessionsFolder, TVI_ROOT, 0);
-    SendMessageW(ServerTree, WM_SETREDRAW, TRUE, 0);
-    TreeFilling = false;
-    ServerNode *selected = NULL;
+    SendMessageW(ServerTree, TVM_SETIMAGELIST, TVSIL_STATE, (LPARAM)ColorMarks);
+}
+
+static HWND FilterControl(void)
+{
+    if (!FilterView) {
+        FilterView = CreateWindowExW((DWORD)GetWindowLongPtrW(WholeTree, GWL_EXSTYLE), WC_TREEVIEWW, L"",
+                                     (DWORD)GetWindowLongPtrW(WholeTree, GWL_STYLE) & ~WS_VISIBLE, 0, 0, 10, 10,
+                                     GetParent(WholeTree), NULL, GetModuleHandleW(NULL), NULL);
+        SendMessageW(FilterView, WM_SETFONT, SendMessageW(WholeTree, WM_GETFONT, 0, 0), FALSE);
+    }
+    return FilterView;
+}
+
+/* Shows control where the other one was, with its images, focus and
+ * place in the tab order. */
+static void ShowTreeControl(HWND control)
+{
+    HWND shown = ServerTree;
+    if (control == shown)
+        return;
+    static const WPARAM lists[] = { TVSIL_NORMAL, TVSIL_STATE };
+    for (WPARAM list : lists)
+        SendMessageW(control, TVM_SETIMAGELIST, list, SendMessageW(shown, TVM_GETIMAGELIST, list, 0));
+    RECT r;
+    GetWindowRect(shown, &r);
+    MapWindowPoints(NULL, GetParent(shown), (POINT *)&r, 2);
+    bool visible = (GetWindowLongPtrW(shown, GWL_STYLE) & WS_VISIBLE) != 0;
+    bool focused = GetFocus() == shown;
+    SetWindowPos(control, shown, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : 0));
+    ServerTree = control;
+    ShowWindow(shown, SW_HIDE);
+    if (focused)
+        SetFocus(control);
+}
+
+static void EmptyControl(HWND control)
+{
+    SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(control, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+}
+
+/* node if the tree shows it, else null; node is only compared. */
+static ServerNode *ShownNode(ServerNode *node)
+{
     if (node)
         for (ServerNode *n = NextNodeInOrder(NULL); n; n = NextNodeInOrder(n))
-            if (n == node) {
-                selected = n->TreeItem ? n : NULL;
-                break;
-            }
-    /* a filter that hides the node shows its first match instead */
+            if (n == node)
+                return n->TreeItem ? n : NULL;
+    return NULL;
+}
+
+/* Selects node, or with the filter on and node hidden, the first match. */
+static void SelectAfterFill(ServerNode *node)
+{
+    ServerNode *selected = ShownNode(node);
     if (!selected && FilterText[0])
         selected = FindFilterMatch(NULL, FilterText);
     if (selected)
         SelectItem(selected);
     InvalidateRect(ServerTree, NULL, TRUE);
+}
+
+/* Fills the shown control from the model: the whole tree, or what passes
+ * the filter. */
+static void Fill(ServerNode *node)
+{
+    if (!node)
+        node = SelectedNode();
+    bool entering = FilterText[0] && ServerTree == WholeTree;
+    if (FilterText[0])
+        ShowTreeControl(FilterControl());
+    TreeFilling = true;
+    SendMessageW(ServerTree, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(ServerTree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    if (ServersRoot)
+        for (ServerNode *c = ServersRoot->FirstChild; c; c = c->NextSibling)
+            FilterText[0] ? InsertFiltered(c, NULL, 0, entering) : InsertNode(c, TVI_ROOT, 0);
+    if (PuttySessionsFolder)
+        FilterText[0] ? InsertFiltered(PuttySessionsFolder, NULL, 0, entering)
+                      : InsertNode(PuttySessionsFolder, TVI_ROOT, 0);
+    SendMessageW(ServerTree, WM_SETREDRAW, TRUE, 0);
+    TreeFilling = false;
+    SelectAfterFill(node);
+}
+
+void RefillTree(ServerNode *node)
+{
+    if (!ServerTree)
+        return;
+    AdoptTreeControl();
+    if (FilterText[0])
+        WholeTreeStale = true;
+    Fill(node);
+}
+
+static void KeepWholeTreeItems(ServerNode *node)
+{
+    node->TreeItem = node->WholeTreeItem;
+    for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
+        KeepWholeTreeItems(c);
+}
+
+/* Shows the whole tree again, refilled only when the model changed while
+ * it was hidden: the folders stay as the user left them either way. */
+static void LeaveFilter(ServerNode *node)
+{
+    bool stale = WholeTreeStale;
+    WholeTreeStale = false;
+    if (!stale) {
+        if (ServersRoot)
+            for (ServerNode *c = ServersRoot->FirstChild; c; c = c->NextSibling)
+                KeepWholeTreeItems(c);
+        if (PuttySessionsFolder)
+            KeepWholeTreeItems(PuttySessionsFolder);
+    }
+    ShowTreeControl(WholeTree);
+    EmptyControl(FilterView);
+    if (stale)
+        Fill(node);
+    else
+        SelectAfterFill(node);
 }
 
 static ServerNode *ItemNode(HTREEITEM item)
@@ -256,6 +371,9 @@ bool TreeFiltered(void)
 
 void FilterTree(const wchar_t *text)
 {
+    if (!ServerTree)
+        return;
+    AdoptTreeControl();
     bool was = FilterText[0] != 0;
     if (!was && StrIsEmpty(text))
         return;
@@ -263,11 +381,11 @@ void FilterTree(const wchar_t *text)
         SelectionAfterFilter = SelectedNode();
     StrCopyTo(FilterText, FIND_TEXT_MAX, text ? text : L"");
     if (FilterText[0]) {
-        RefillTree(FindFilterMatch(NULL, FilterText));
+        Fill(FindFilterMatch(NULL, FilterText));
         return;
     }
     /* every folder as the user left it, the selection as it was */
-    RefillTree(SelectionAfterFilter);
+    LeaveFilter(SelectionAfterFilter);
     SelectionAfterFilter = NULL;
 }
 

@@ -348,6 +348,20 @@ struct FindBoxKeys : ::testing::Test {
         }
         return out;
     }
+    /* The tree controls shown in the main window, and where. */
+    static int TreesShown(RECT *where)
+    {
+        int shown = 0;
+        for (HWND w = GetWindow(MainWindow, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            wchar_t cls[32] = L"";
+            GetClassNameW(w, cls, 32);
+            if (lstrcmpW(cls, WC_TREEVIEWW) || !(GetWindowLongPtrW(w, GWL_STYLE) & WS_VISIBLE))
+                continue;
+            shown++;
+            GetWindowRect(w, where);
+        }
+        return shown;
+    }
     /* Typed text filters once typing pauses. */
     static bool Filtered(const char *shown)
     {
@@ -368,11 +382,27 @@ struct FindBoxKeys : ::testing::Test {
 TEST_F(FindBoxKeys, EnterF3EscapeAndDown)
 {
     EXPECT_EQ(Shown(), "운영[…] 개발[dev1] alpha web2");
+    HWND whole = ServerTree;
+    HIMAGELIST icons = (HIMAGELIST)SendMessageW(whole, TVM_GETIMAGELIST, TVSIL_NORMAL, 0);
+    HIMAGELIST marks = (HIMAGELIST)SendMessageW(whole, TVM_GETIMAGELIST, TVSIL_STATE, 0);
+    RECT before, now;
+    ASSERT_EQ(TreesShown(&before), 1);
     /* typing filters the tree once it pauses and selects the first match */
     TypeInto(FindBox, "web");
     EXPECT_EQ(Shown(), "운영[…] 개발[dev1] alpha web2");
     EXPECT_TRUE(Filtered("운영[web1] 개발[dev1] web2")) << Shown();
     EXPECT_EQ(SelectedNode(), web1);
+    /* in the tree's place and with its images, the only tree shown, and
+     * following the layout */
+    EXPECT_EQ(TreesShown(&now), 1);
+    EXPECT_TRUE(EqualRect(&before, &now));
+    EXPECT_EQ((HIMAGELIST)SendMessageW(ServerTree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0), icons);
+    EXPECT_EQ((HIMAGELIST)SendMessageW(ServerTree, TVM_GETIMAGELIST, TVSIL_STATE, 0), marks);
+    GetWindowRect(MainWindow, &before);
+    SetWindowPos(MainWindow, NULL, 0, 0, before.right - before.left + 40, before.bottom - before.top + 30,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    TreesShown(&before);
     /* Enter and F3 go on among what is shown, wrapping, and the box keeps
      * the focus and its text */
     Key(VK_RETURN);
@@ -397,6 +427,9 @@ TEST_F(FindBoxKeys, EnterF3EscapeAndDown)
     Key(VK_ESCAPE);
     EXPECT_EQ(WindowText(FindBox), "");
     EXPECT_EQ(GetFocus(), ServerTree);
+    EXPECT_EQ(ServerTree, whole);
+    EXPECT_EQ(TreesShown(&now), 1);
+    EXPECT_TRUE(EqualRect(&before, &now));
     EXPECT_EQ(SelectedNode(), web1);
     EXPECT_EQ(Shown(), "운영[web1] 개발[dev1] alpha web2");
 
