@@ -60,16 +60,18 @@ static int ShownColor(const ServerNode *node, int folderColor)
     return NodeOwnColor(node) ? node->Color : folderColor;
 }
 
-/* One item, its colour as its state image; expanded as the filter shows
- * folders, where the control is told before their children come. */
-static HTREEITEM InsertItem(ServerNode *node, HTREEITEM parent, int color, bool expanded)
+/* One item after `after` (TVI_FIRST, TVI_LAST or an item), its colour as
+ * its state image; an expanded folder is told so before its children
+ * come, which costs nothing, where expanding it afterwards makes Wine's
+ * control lay out every item shown. */
+static HTREEITEM InsertItem(ServerNode *node, HTREEITEM parent, HTREEITEM after, int color, bool expanded)
 {
     TVINSERTSTRUCTW ins = {};
     ins.hParent = parent;
-    ins.hInsertAfter = TVI_LAST;
+    ins.hInsertAfter = after;
     ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_CHILDREN | TVIF_STATE;
     ins.item.pszText = (LPWSTR)(node->DisplayName ? node->DisplayName : L"");
-    ins.item.iImage = ins.item.iSelectedImage = NodeImage(node, expanded || node->Expanded);
+    ins.item.iImage = ins.item.iSelectedImage = NodeImage(node, expanded);
     ins.item.lParam = (LPARAM)node;
     ins.item.cChildren = node->Type == NODE_FOLDER && node->FirstChild ? 1 : 0;
     ins.item.state = INDEXTOSTATEIMAGEMASK(color) | (expanded ? TVIS_EXPANDED : 0);
@@ -79,14 +81,70 @@ static HTREEITEM InsertItem(ServerNode *node, HTREEITEM parent, int color, bool 
     return item;
 }
 
-static void InsertNode(ServerNode *node, HTREEITEM parent, int folderColor)
+/*
+ * Wine's control finds the item a message names by searching all its
+ * items in the order they were made, so filling it in tree order costs
+ * time that grows with the square of the tree.  The folders therefore go
+ * in first, and then the servers, each naming only its folder and the
+ * folder before it: items that are found at once.
+ */
+
+/* Every folder below node, in order. */
+static void InsertFolders(ServerNode *node, HTREEITEM parent, int folderColor)
 {
-    int color = ShownColor(node, folderColor);
-    HTREEITEM item = InsertItem(node, parent, color, false);
     for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
-        InsertNode(c, item, color);
-    if (node->Type == NODE_FOLDER && node->Expanded && node->FirstChild)
-        SendMessageW(ServerTree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
+        if (c->Type == NODE_FOLDER) {
+            int color = ShownColor(c, folderColor);
+            InsertItem(c, parent, TVI_LAST, color, c->Expanded && c->FirstChild);
+            InsertFolders(c, (HTREEITEM)c->TreeItem, color);
+        }
+}
+
+/* The servers of one run between two folders, before they go in. */
+struct ServerRun {
+    ServerNode **Nodes;
+    int Count;
+    int Size;
+};
+
+static void RunAdd(ServerRun *run, ServerNode *node)
+{
+    if (run->Count == run->Size) {
+        run->Size = run->Size ? run->Size * 2 : 64;
+        run->Nodes = (ServerNode **)MemRealloc(run->Nodes, run->Size * sizeof(ServerNode *));
+    }
+    run->Nodes[run->Count++] = node;
+}
+
+/* The servers of node's children that the tree shows, each run after the
+ * folder shown before it (in reverse, since each goes right after it) or
+ * first, the last run at the end unless something shown follows node's
+ * children at their level; then those further down. */
+static void InsertServers(ServerNode *node, HTREEITEM parent, int color, bool followed, ServerRun *run)
+{
+    HTREEITEM after = TVI_FIRST;
+    for (ServerNode *c = node->FirstChild;; c = c->NextSibling) {
+        if (c && c->Type == NODE_SERVER) {
+            if (!FilterText[0] || FilterPasses(c, FilterText))
+                RunAdd(run, c);
+            continue;
+        }
+        if (c && !c->TreeItem)
+            continue;   /* a folder the filter hides */
+        if (!c && !followed)
+            for (int i = 0; i < run->Count; i++)
+                InsertItem(run->Nodes[i], parent, TVI_LAST, ShownColor(run->Nodes[i], color), false);
+        else
+            for (int i = run->Count - 1; i >= 0; i--)
+                InsertItem(run->Nodes[i], parent, after, ShownColor(run->Nodes[i], color), false);
+        run->Count = 0;
+        if (!c)
+            break;
+        after = (HTREEITEM)c->TreeItem;
+    }
+    for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
+        if (c->Type == NODE_FOLDER && c->TreeItem)
+            InsertServers(c, (HTREEITEM)c->TreeItem, ShownColor(c, color), false, run);
 }
 
 /* A folder of the filtered tree, inserted only once something below it
@@ -103,12 +161,14 @@ static HTREEITEM FolderItem(ShownFolder *f)
     if (!f)
         return TVI_ROOT;
     if (!f->Item)
-        f->Item = InsertItem(f->Node, FolderItem(f->Up), f->Color, true);
+        f->Item = InsertItem(f->Node, FolderItem(f->Up), TVI_LAST, f->Color, true);
     return f->Item;
 }
 
-/* entering: the whole tree is shown, and each node keeps its item there. */
-static void InsertFiltered(ServerNode *node, ShownFolder *up, int folderColor, bool entering)
+/* The folders of the filtered tree: those with a server below that
+ * passes.  entering: the whole tree is shown, and each node keeps its
+ * item there. */
+static void InsertFilteredFolders(ServerNode *node, ShownFolder *up, int folderColor, bool entering)
 {
     int color = ShownColor(node, folderColor);
     if (entering)
@@ -116,12 +176,12 @@ static void InsertFiltered(ServerNode *node, ShownFolder *up, int folderColor, b
     node->TreeItem = NULL;
     if (node->Type == NODE_SERVER) {
         if (FilterPasses(node, FilterText))
-            InsertItem(node, FolderItem(up), color, false);
+            FolderItem(up);
         return;
     }
     ShownFolder f = { node, NULL, color, up };
     for (ServerNode *c = node->FirstChild; c; c = c->NextSibling)
-        InsertFiltered(c, &f, color, entering);
+        InsertFilteredFolders(c, &f, color, entering);
 }
 
 /* The state images: a square of each label colour, none at 0. */
@@ -250,12 +310,29 @@ static void Fill(ServerNode *node)
     TreeFilling = true;
     SendMessageW(ServerTree, WM_SETREDRAW, FALSE, 0);
     SendMessageW(ServerTree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    ServerNode *sessions = PuttySessionsFolder;
+    int sessionsColor = sessions ? ShownColor(sessions, 0) : 0;
+    if (FilterText[0]) {
+        if (ServersRoot)
+            for (ServerNode *c = ServersRoot->FirstChild; c; c = c->NextSibling)
+                InsertFilteredFolders(c, NULL, 0, entering);
+        if (sessions)
+            InsertFilteredFolders(sessions, NULL, 0, entering);
+    } else {
+        if (ServersRoot)
+            InsertFolders(ServersRoot, TVI_ROOT, 0);
+        if (sessions) {
+            InsertItem(sessions, TVI_ROOT, TVI_LAST, sessionsColor, sessions->Expanded && sessions->FirstChild);
+            InsertFolders(sessions, (HTREEITEM)sessions->TreeItem, sessionsColor);
+        }
+    }
+    ServerRun run = {};
+    bool sessionsShown = sessions && sessions->TreeItem;
     if (ServersRoot)
-        for (ServerNode *c = ServersRoot->FirstChild; c; c = c->NextSibling)
-            FilterText[0] ? InsertFiltered(c, NULL, 0, entering) : InsertNode(c, TVI_ROOT, 0);
-    if (PuttySessionsFolder)
-        FilterText[0] ? InsertFiltered(PuttySessionsFolder, NULL, 0, entering)
-                      : InsertNode(PuttySessionsFolder, TVI_ROOT, 0);
+        InsertServers(ServersRoot, TVI_ROOT, 0, sessionsShown, &run);
+    if (sessionsShown)
+        InsertServers(sessions, (HTREEITEM)sessions->TreeItem, sessionsColor, false, &run);
+    MemFree(run.Nodes);
     SendMessageW(ServerTree, WM_SETREDRAW, TRUE, 0);
     TreeFilling = false;
     SelectAfterFill(node);

@@ -498,6 +498,41 @@ TEST_F(FindBoxKeys, FilterLeavesTheUsersTreeAlone)
     EXPECT_EQ(Shown(), "운영[…] 개발[dev1] alpha db2");
 }
 
+/* Servers before, between and after folders, at the top and inside a
+ * folder, and the PuTTY sessions folder after them all: the control is
+ * filled folders first, and every server still lands in its place. */
+TEST_F(FindBoxKeys, ServersAmongFoldersKeepTheirPlace)
+{
+    ResetModel();
+    Server(ServersRoot, "web-a");
+    ServerNode *f = Folder("F", true);
+    Server(f, "web-b");
+    ServerNode *g = NodeNew(NODE_FOLDER);
+    StrAssign(&g->DisplayName, L"G");
+    g->Expanded = 1;
+    NodeAppendChild(f, g);
+    Server(g, "web-c");
+    Server(f, "db-d");
+    Server(f, "web-e");
+    Server(ServersRoot, "db-f");
+    Server(ServersRoot, "web-g");
+    Folder("H", false);
+    Server(ServersRoot, "web-h");
+    PuttySessionsFolder = NodeNew(NODE_FOLDER);
+    StrAssign(&PuttySessionsFolder->DisplayName, L"PuTTY");
+    PuttySessionsFolder->Expanded = 1;
+    Server(PuttySessionsFolder, "web-s")->IsPuttySession = true;
+    RefillTree(NULL);
+    EXPECT_EQ(Shown(), "web-a F[web-b G[web-c] db-d web-e] db-f web-g H web-h PuTTY[web-s]");
+    TypeInto(FindBox, "web");
+    EXPECT_TRUE(Filtered("web-a F[web-b G[web-c] web-e] web-g web-h PuTTY[web-s]")) << Shown();
+    SetWindowTextW(FindBox, L"db");
+    EXPECT_TRUE(Filtered("F[db-d] db-f")) << Shown();
+    SetWindowTextW(FindBox, L"");
+    FilterTree(L"");
+    EXPECT_EQ(Shown(), "web-a F[web-b G[web-c] db-d web-e] db-f web-g H web-h PuTTY[web-s]");
+}
+
 namespace {
 
 struct StartPageView : ::testing::Test {
