@@ -253,10 +253,8 @@ TEST_F(EndToEnd, PasswordsScriptsAndReopening)
     std::string keys;
     /* where the keys went instead */
     auto focus = [&] {
-        HWND f = FocusOf(k.Info.dwThreadId);
-        wchar_t cls[64] = L"";
-        GetClassNameW(f, cls, 64);
-        return " (tab " + std::to_string(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) + ", focus in " + U8(cls) + ")";
+        return " (tab " + std::to_string(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)) + ", focus in " +
+               FocusName(k.Info.dwThreadId) + ")";
     };
     auto typedReaches = [&](int tab) {
         keys += std::string(names[tab]) + "\n";
@@ -330,12 +328,14 @@ TEST_F(EndToEnd, LostConnectionReconnects)
     DWORD pid = 0;
     GetWindowThreadProcessId(EmbeddedIn(hosts[0]), &pid);
     ASSERT_TRUE(WriteBytes(WText(drop), ""));
+    /* the program closes the box at its next poll, within 250 ms of it
+     * showing, and looks between 50 ms pauses could miss it */
     HWND box = NULL;
     ASSERT_TRUE(WaitFor([&] {
         std::vector<HWND> boxes = TopWindows(pid, L"#32770");
         box = boxes.empty() ? NULL : boxes[0];
         return box != NULL;
-    }, 15000));
+    }, 15000, 1));
     DWORD seen = GetTickCount();
     SaveWindowShot(box, "e2e-putty-fatal-error");
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 3000)) << WindowText(box);
@@ -575,14 +575,19 @@ TEST_F(EndToEnd, QuickConnectThroughTheHostKeyAlert)
  * not the third. */
 TEST_F(EndToEnd, BroadcastReachesTheGroupOnly)
 {
-    auto markers = [&] {
+    auto files = [&](const char *pattern) {
         std::vector<std::string> found;
         ForEachEntry(home, [&](const std::string &path, const WIN32_FIND_DATAW &) { found.push_back(path); },
-                     "marker-bc-*");
+                     pattern);
         return found;
     };
-    for (const std::string &m : markers())
-        DeleteFileW(WText(m));
+    auto markers = [&] { return files("marker-bc-*"); };
+    auto removeAll = [&] {
+        for (const char *pattern : { "marker-bc-*", "asleep-bc-*" })
+            for (const std::string &m : files(pattern))
+                DeleteFileW(WText(m));
+    };
+    removeAll();
     DeleteFileW(WText(home + "\\marker-bc"));
     const char *ready = "echo ready &gt;&gt; marker-bc{ENTER}";
     std::string servers = Server("묶음1", "{E2E00000-0000-0000-0000-0000000000B1}", 0, ready) +
@@ -624,12 +629,19 @@ TEST_F(EndToEnd, BroadcastReachesTheGroupOnly)
     Sleep(300);
     SaveWindowShot(k.Main, "e2e-broadcast-bar");
 
-    TypeKeys("sleep 100\r");
-    Sleep(1500);
+    /* a command that the next keys interrupt, once both members run it;
+     * the shell's own wait, which an interrupt ends however early it comes
+     * (a sleep in the foreground outlives one that comes before it runs) */
+    TypeKeys("sleep 100 & touch asleep-bc-$$; wait\r");
+    EXPECT_TRUE(WaitFor([&] { return files("asleep-bc-*").size() == 2; }, 15000)) << files("asleep-bc-*").size();
+    Sleep(300);
+    EXPECT_EQ(FocusOf(k.Info.dwThreadId), box) << FocusName(k.Info.dwThreadId);
     PressKey('C', VK_CONTROL);
     Sleep(500);
+    EXPECT_EQ(FocusOf(k.Info.dwThreadId), box) << FocusName(k.Info.dwThreadId);
     TypeKeys("echo $$ > marker-bc-$$\r");
-    EXPECT_TRUE(WaitFor([&] { return markers().size() == 2; }, 15000)) << markers().size();
+    EXPECT_TRUE(WaitFor([&] { return markers().size() == 2; }, 15000))
+        << markers().size() << ", focus in " << FocusName(k.Info.dwThreadId);
     Sleep(1000);
     std::vector<std::string> found = markers();
     ASSERT_EQ(found.size(), 2u);
@@ -642,8 +654,7 @@ TEST_F(EndToEnd, BroadcastReachesTheGroupOnly)
     PostMessageW(k.Main, WM_CLOSE, 0, 0);
     EXPECT_EQ(k.Answer(IDYES), "열린 세션 3개를 모두 닫고 Kestrum를 끝낼까요?");
     EXPECT_EQ(k.WaitExit(), 0);
-    for (const std::string &m : markers())
-        DeleteFileW(WText(m));
+    removeAll();
 }
 
 /* The server asks a question 1-5 s after the login (sshd.sh, while
