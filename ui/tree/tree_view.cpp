@@ -8,6 +8,12 @@
  * long to empty as to fill, so the whole tree is kept as it is while
  * filtered and shown again at once unless the model changed meanwhile.
  * ServerTree is whichever of the two is shown.
+ *
+ * Wine's control also measures the text of every item it shows when
+ * drawing resumes, which for a text that most servers contain costs more
+ * than the fill.  The filtered tree therefore opens only the folders of
+ * its first screen at once; those below go in closed and are opened
+ * while the program is idle, or at once when the tree is used.
  */
 #include "tree_view.h"
 
@@ -45,6 +51,25 @@ static ServerNode *SelectionAfterFilter;
 static HWND WholeTree;
 static HWND FilterView;
 static bool WholeTreeStale;     /* the model changed while filtered */
+static WNDPROC FilterViewPrevious;
+
+/* The filtered tree's folders still closed, in tree order; the rows
+ * filled so far and how many of them go in open; the node to select
+ * after the fill and its row. */
+static HTREEITEM *Closed;
+static int ClosedCount, ClosedSize;
+static int FilledRows, OpenRows;
+static const ServerNode *FillTarget;
+static int TargetRow;
+static UINT_PTR UnfoldTimer;
+
+static void StopUnfolding(void)
+{
+    ClosedCount = 0;
+    if (UnfoldTimer)
+        KillTimer(NULL, UnfoldTimer);
+    UnfoldTimer = 0;
+}
 
 static int NodeImage(const ServerNode *node, bool expanded)
 {
@@ -160,8 +185,20 @@ static HTREEITEM FolderItem(ShownFolder *f)
 {
     if (!f)
         return TVI_ROOT;
-    if (!f->Item)
-        f->Item = InsertItem(f->Node, FolderItem(f->Up), TVI_LAST, f->Color, true);
+    if (!f->Item) {
+        HTREEITEM parent = FolderItem(f->Up);
+        if (f->Node == FillTarget)
+            TargetRow = FilledRows;
+        bool open = FilledRows++ < OpenRows;
+        f->Item = InsertItem(f->Node, parent, TVI_LAST, f->Color, open);
+        if (!open) {
+            if (ClosedCount == ClosedSize) {
+                ClosedSize = ClosedSize ? ClosedSize * 2 : 64;
+                Closed = (HTREEITEM *)MemRealloc(Closed, ClosedSize * sizeof(HTREEITEM));
+            }
+            Closed[ClosedCount++] = f->Item;
+        }
+    }
     return f->Item;
 }
 
@@ -175,8 +212,12 @@ static void InsertFilteredFolders(ServerNode *node, ShownFolder *up, int folderC
         node->WholeTreeItem = node->TreeItem;
     node->TreeItem = NULL;
     if (node->Type == NODE_SERVER) {
-        if (FilterPasses(node, FilterText))
+        if (FilterPasses(node, FilterText)) {
             FolderItem(up);
+            if (node == FillTarget)
+                TargetRow = FilledRows;
+            FilledRows++;
+        }
         return;
     }
     ShownFolder f = { node, NULL, color, up };
@@ -228,12 +269,73 @@ static void AdoptTreeControl(void)
         return;
     WholeTree = ServerTree;
     FilterView = NULL;
+    StopUnfolding();
     FilterText[0] = 0;
     SelectionAfterFilter = NULL;
     WholeTreeStale = false;
     if (!ColorMarks)
         BuildColorMarks();
     SendMessageW(ServerTree, TVM_SETIMAGELIST, TVSIL_STATE, (LPARAM)ColorMarks);
+}
+
+/* Opens the filtered tree's closed folders, the last first: a folder
+ * whose folder is still closed opens without being laid out.  all:
+ * every one now, else until input waits or a slice of time is used. */
+static void OpenClosedFolders(bool all)
+{
+    if (!ClosedCount)
+        return;
+    HWND tree = FilterView;
+    if (!tree || ServerTree != tree) {
+        StopUnfolding();
+        return;
+    }
+    LRESULT top = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    DWORD start = GetTickCount();
+    TreeFilling = true;
+    /* Wine's control keeps drawing its scroll bars while its own drawing
+     * is off, at every folder; the window's is off too meanwhile */
+    SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
+    DefWindowProcW(tree, WM_SETREDRAW, FALSE, 0);
+    while (ClosedCount && (all || (GetTickCount() - start < 10 && !HIWORD(GetQueueStatus(QS_INPUT))))) {
+        TVITEMW tv = {};
+        tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        tv.hItem = Closed[--ClosedCount];
+        tv.iImage = tv.iSelectedImage = IMAGE_FOLDER_OPEN;
+        SendMessageW(tree, TVM_SETITEMW, 0, (LPARAM)&tv);
+        SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)tv.hItem);
+    }
+    DefWindowProcW(tree, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(tree, NULL, NULL, RDW_INVALIDATE | RDW_FRAME);
+    /* Wine's control scrolls to show what a folder opens */
+    if (SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0) != top)
+        SendMessageW(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, top);
+    TreeFilling = false;
+    if (!ClosedCount)
+        StopUnfolding();
+}
+
+/* Input goes first, and a label being edited stays where it is. */
+static void CALLBACK OnUnfoldTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (!HIWORD(GetQueueStatus(QS_INPUT)) && !SendMessageW(FilterView, TVM_GETEDITCONTROL, 0, 0))
+        OpenClosedFolders(false);
+}
+
+void OpenFilteredFolders(void)
+{
+    OpenClosedFolders(true);
+}
+
+/* Keys, clicks and scrolling, the scroll bars' too, see the whole
+ * filtered tree. */
+static LRESULT CALLBACK FilterViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if ((msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg > WM_MOUSEMOVE && msg <= WM_MOUSELAST) ||
+        msg == WM_NCLBUTTONDOWN || msg == WM_VSCROLL || msg == WM_HSCROLL)
+        OpenClosedFolders(true);
+    return CallWindowProcW(FilterViewPrevious, hwnd, msg, wParam, lParam);
 }
 
 static HWND FilterControl(void)
@@ -243,6 +345,7 @@ static HWND FilterControl(void)
                                      (DWORD)GetWindowLongPtrW(WholeTree, GWL_STYLE) & ~WS_VISIBLE, 0, 0, 10, 10,
                                      GetParent(WholeTree), NULL, GetModuleHandleW(NULL), NULL);
         SendMessageW(FilterView, WM_SETFONT, SendMessageW(WholeTree, WM_GETFONT, 0, 0), FALSE);
+        FilterViewPrevious = (WNDPROC)SetWindowLongPtrW(FilterView, GWLP_WNDPROC, (LONG_PTR)FilterViewProc);
     }
     return FilterView;
 }
@@ -307,6 +410,12 @@ static void Fill(ServerNode *node)
     bool entering = FilterText[0] && ServerTree == WholeTree;
     if (FilterText[0])
         ShowTreeControl(FilterControl());
+    StopUnfolding();
+    /* a screenful open at once, and a row for one cut at the bottom */
+    FilledRows = 0;
+    OpenRows = (int)SendMessageW(ServerTree, TVM_GETVISIBLECOUNT, 0, 0) + 1;
+    FillTarget = node;
+    TargetRow = 0;
     TreeFilling = true;
     SendMessageW(ServerTree, WM_SETREDRAW, FALSE, 0);
     SendMessageW(ServerTree, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
@@ -335,6 +444,10 @@ static void Fill(ServerNode *node)
     MemFree(run.Nodes);
     SendMessageW(ServerTree, WM_SETREDRAW, TRUE, 0);
     TreeFilling = false;
+    if (TargetRow >= OpenRows)
+        OpenClosedFolders(true);
+    else if (ClosedCount)
+        UnfoldTimer = SetTimer(NULL, 0, USER_TIMER_MINIMUM, OnUnfoldTimer);
     SelectAfterFill(node);
 }
 
@@ -368,6 +481,7 @@ static void LeaveFilter(ServerNode *node)
         if (PuttySessionsFolder)
             KeepWholeTreeItems(PuttySessionsFolder);
     }
+    StopUnfolding();
     ShowTreeControl(WholeTree);
     EmptyControl(FilterView);
     if (stale)
@@ -413,6 +527,7 @@ static void SetFolderExpanded(ServerNode *node, bool expanded)
 
 void RevealNode(ServerNode *node)
 {
+    OpenClosedFolders(true);
     /* TVM_EXPAND raises no expand notification, so the model is
      * updated here */
     for (ServerNode *p = node->Parent; p; p = p->Parent)

@@ -31,6 +31,10 @@ void FindNext(bool fromStart);
  * state never changes meanwhile. */
 void FilterTree(const wchar_t *text);
 bool TreeFiltered(void);
+/* Opens now the folders of the filtered tree that it still shows closed
+ * below its first screen; they open by themselves while the program is
+ * idle. */
+void OpenFilteredFolders(void);
 /* Expands the node's ancestors, selects it and scrolls it into view. */
 void RevealNode(ServerNode *node);
 /* The tree's context menu at a screen point. */

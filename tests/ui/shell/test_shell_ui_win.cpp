@@ -533,6 +533,84 @@ TEST_F(FindBoxKeys, ServersAmongFoldersKeepTheirPlace)
     EXPECT_EQ(Shown(), "web-a F[web-b G[web-c] db-d web-e] db-f web-g H web-h PuTTY[web-s]");
 }
 
+/* A result taller than the tree: the folders of its first screen open at
+ * once, those below while the program is idle, without moving the view
+ * or touching the user's own folder state; a key in the tree before that
+ * finds every folder open, and Esc meanwhile gives the tree back. */
+TEST_F(FindBoxKeys, FoldersBelowTheFirstScreenOpenWhenIdle)
+{
+    ResetModel();
+    RefillTree(NULL);
+    int rows = (int)SendMessageW(ServerTree, TVM_GETVISIBLECOUNT, 0, 0);
+    ASSERT_GT(rows, 8);
+    std::string whole, closed, first, lastClosed, lastOpen;
+    ServerNode *last = nullptr, *lastFolder = nullptr, *lastSub = nullptr;
+    for (int f = 0; f * 8 < rows * 3; f++) {
+        std::string name = "F" + std::to_string(f), part = name + "[";
+        ServerNode *folder = Folder(name.c_str(), false);
+        for (int i = 0; i < 4; i++)
+            part += U8(Server(folder, ("web-" + std::to_string(f) + "-" + std::to_string(i)).c_str())->DisplayName) + " ";
+        ServerNode *sub = NodeNew(NODE_FOLDER);
+        StrAssign(&sub->DisplayName, WText(("G" + std::to_string(f)).c_str()));
+        NodeAppendChild(folder, sub);
+        lastSub = sub;
+        part += "G" + std::to_string(f) + "[";
+        for (int i = 0; i < 2; i++) {
+            last = Server(sub, ("web-" + std::to_string(f) + "-g" + std::to_string(i)).c_str());
+            part += (i ? " " : "") + U8(last->DisplayName);
+        }
+        part += "]]";
+        whole += (f ? " " : "") + part;
+        lastClosed = closed;
+        closed += (f ? " " : "") + name + "[…]";
+        lastOpen = lastClosed + (f ? " " : "") + part;
+        if (!f)
+            first = part;
+        lastFolder = folder;
+    }
+    RefillTree(NULL);
+    ASSERT_EQ(Shown(), closed);
+
+    SetWindowTextW(FindBox, L"web");
+    FilterTree(L"web");
+    std::string now = Shown();
+    EXPECT_EQ(now.substr(0, first.size()), first);
+    EXPECT_NE(now.find("[…]"), std::string::npos) << now;
+    EXPECT_EQ(U8(SelectedNode()->DisplayName), "web-0-0");
+    LRESULT top = SendMessageW(ServerTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0);
+    EXPECT_TRUE(Until([&] { return Shown() == whole; }, 2000)) << Shown();
+    EXPECT_EQ(SendMessageW(ServerTree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0), top);
+    EXPECT_EQ(U8(SelectedNode()->DisplayName), "web-0-0");
+    TVITEMW tv = {};
+    tv.mask = TVIF_IMAGE;
+    tv.hItem = (HTREEITEM)lastFolder->TreeItem;
+    SendMessageW(ServerTree, TVM_GETITEMW, 0, (LPARAM)&tv);
+    EXPECT_EQ(tv.iImage, 1) << "the open folder's image";
+    EXPECT_FALSE(lastFolder->Expanded);
+    EXPECT_FALSE(lastSub->Expanded);
+
+    /* End before the idle time: the last server, not the last folder */
+    SetWindowTextW(FindBox, L"web-");
+    FilterTree(L"web-");
+    EXPECT_NE(Shown().find("[…]"), std::string::npos);
+    SetFocus(ServerTree);
+    PostMessageW(ServerTree, WM_KEYDOWN, VK_END, 1);
+    PostMessageW(ServerTree, WM_KEYUP, VK_END, 0xC0000001);
+    Pump();
+    EXPECT_EQ(SelectedNode(), last);
+    EXPECT_EQ(GetFocus(), ServerTree);
+    EXPECT_EQ(Shown(), whole);
+
+    /* the server picked while filtered is shown in the whole tree */
+    SetWindowTextW(FindBox, L"web");
+    FilterTree(L"web");
+    SetWindowTextW(FindBox, L"");
+    FilterTree(L"");
+    Until([] { return false; }, 100);
+    EXPECT_EQ(Shown(), lastOpen);
+    EXPECT_EQ(SelectedNode(), last);
+}
+
 namespace {
 
 struct StartPageView : ::testing::Test {
