@@ -632,8 +632,10 @@ TEST_F(EndToEnd, BroadcastReachesTheGroupOnly)
     /* a command that the next keys interrupt, once both members run it;
      * the shell's own wait, which an interrupt ends however early it comes
      * (a sleep in the foreground outlives one that comes before it runs) */
+    FocusTrail trail(k.Info.dwThreadId);
     TypeKeys("sleep 100 & touch asleep-bc-$$; wait\r");
-    EXPECT_TRUE(WaitFor([&] { return files("asleep-bc-*").size() == 2; }, 15000)) << files("asleep-bc-*").size();
+    EXPECT_TRUE(WaitFor([&] { return files("asleep-bc-*").size() == 2; }, 15000))
+        << files("asleep-bc-*").size() << "\n" << trail.Text();
     Sleep(300);
     EXPECT_EQ(FocusOf(k.Info.dwThreadId), box) << FocusName(k.Info.dwThreadId);
     PressKey('C', VK_CONTROL);
@@ -641,7 +643,7 @@ TEST_F(EndToEnd, BroadcastReachesTheGroupOnly)
     EXPECT_EQ(FocusOf(k.Info.dwThreadId), box) << FocusName(k.Info.dwThreadId);
     TypeKeys("echo $$ > marker-bc-$$\r");
     EXPECT_TRUE(WaitFor([&] { return markers().size() == 2; }, 15000))
-        << markers().size() << ", focus in " << FocusName(k.Info.dwThreadId);
+        << markers().size() << ", focus in " << FocusName(k.Info.dwThreadId) << "\n" << trail.Text();
     Sleep(1000);
     std::vector<std::string> found = markers();
     ASSERT_EQ(found.size(), 2u);
