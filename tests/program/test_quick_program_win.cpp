@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -96,20 +97,22 @@ struct QuickProgram : ::testing::Test {
         ASSERT_NE(edit, nullptr);
         RECT r;
         GetWindowRect(edit, &r);
-        /* typing before the click has landed would go to the tree; a
-         * click the program was not yet ready for is given again */
-        auto focused = [&] {
-            GUITHREADINFO gi = { sizeof gi };
-            return GetGUIThreadInfo(k.Info.dwThreadId, &gi) && gi.hwndFocus == edit;
-        };
+        /* typing before the click has landed would go to the tree, and
+         * with another window in front nowhere near it; a click the
+         * program was not yet ready for is given again */
+        auto focused = [&] { return FocusOf(k.Info.dwThreadId) == edit && GetForegroundWindow() == k.Main; };
         for (int attempt = 0; attempt < 3 && !focused(); attempt++) {
             ClickAt({ (r.left + r.right) / 2, (r.top + r.bottom) / 2 });
             WaitFor(focused, 2000);
         }
-        ASSERT_TRUE(focused());
+        ASSERT_TRUE(focused()) << FocusName(k.Info.dwThreadId);
+        trail.reset(new FocusTrail(k.Info.dwThreadId));
         TypeText(text);
         Press(VK_RETURN);
     }
+    /* where the keys of the last Enter went, for a failure's message */
+    std::string Trail() { return trail ? trail->Text() : ""; }
+    std::unique_ptr<FocusTrail> trail;
     /* The arguments of each PuTTY started so far, after the executable. */
     std::vector<std::string> CommandLines()
     {
@@ -148,7 +151,7 @@ TEST_F(QuickProgram, TypedTargetsConnectAndEnterTheHistory)
 
     /* the name of a saved server connects that server */
     ASSERT_NO_FATAL_FAILURE(Enter("db"));
-    ASSERT_TRUE(WaitFor([&] { return CommandLines().size() == 2; })) << k.Describe();
+    ASSERT_TRUE(WaitFor([&] { return CommandLines().size() == 2; })) << k.Describe() << "\n" << Trail();
     EXPECT_EQ(CommandLines()[1], "-ssh -P 2200 -l admin 127.0.0.1");
     ASSERT_TRUE(WaitFor([&] { return SendMessageW(box, CB_GETCOUNT, 0, 0) == 2; }, 5000));
     EXPECT_EQ(ListItem(box, 0), "db");

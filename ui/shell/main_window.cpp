@@ -28,6 +28,7 @@
 HWND MainWindow;
 HFONT UiFont;
 static HWND SavedFocus;
+static HWND FocusAfterActivation;   /* where activating the window put it */
 /* The session active when the menu bar opened: its commands are about
  * that session, which may have gone before they arrive. */
 static int MenuSessionId;
@@ -291,6 +292,10 @@ static LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam)
  * the window was left may be the box that started the session. */
 static void OnRestoreFocus(void)
 {
+    /* a click that activated the window has put the focus where it
+     * landed, and the keys typed next go there */
+    if (GetFocus() != FocusAfterActivation)
+        return;
     /* typing for the whole broadcast group goes on where it was left */
     if (SavedFocus && SavedFocus == BroadcastBox && IsWindowVisible(BroadcastBox)) {
         SetFocus(BroadcastBox);
@@ -317,6 +322,7 @@ static LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam)
     if (HIWORD(wParam))
         return DefWindowProcW(window, WM_ACTIVATE, wParam, lParam);
     DefWindowProcW(window, WM_ACTIVATE, wParam, lParam);
+    FocusAfterActivation = GetFocus();
     PostMessageW(window, WM_APP_RESTORE_FOCUS, 0, 0);
     return 0;
 }

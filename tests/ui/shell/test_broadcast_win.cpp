@@ -137,6 +137,13 @@ TEST_F(BroadcastBar, LiveKeysReachTheMembersAsTheScriptEngineTypesThem)
     SendMessageW(MainWindow, WM_ACTIVATE, WA_ACTIVE, 0);
     Until([&] { return false; }, 300);
     EXPECT_EQ(GetFocus(), BroadcastBox);
+    /* unless a click brought it back: the keys go where it landed */
+    SendMessageW(MainWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageW(MainWindow, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    SetFocus(FindBox);
+    Until([&] { return false; }, 300);
+    EXPECT_EQ(GetFocus(), FindBox);
+    SetFocus(BroadcastBox);
 
     /* what the script engine posts for the same keys */
     int delta = Running("delta");
