@@ -290,11 +290,11 @@ static LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam)
  * or a message box): the keys go to the active session's PuTTY, or to
  * the box it shows, which may be hidden behind the main window; where
  * the window was left may be the box that started the session. */
-static void OnRestoreFocus(void)
+static void OnRestoreFocus(bool activation)
 {
     /* a click that activated the window has put the focus where it
      * landed, and the keys typed next go there */
-    if (GetFocus() != FocusAfterActivation)
+    if (activation && GetFocus() != FocusAfterActivation)
         return;
     /* typing for the whole broadcast group goes on where it was left */
     if (SavedFocus && SavedFocus == BroadcastBox && IsWindowVisible(BroadcastBox)) {
@@ -323,7 +323,7 @@ static LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam)
         return DefWindowProcW(window, WM_ACTIVATE, wParam, lParam);
     DefWindowProcW(window, WM_ACTIVATE, wParam, lParam);
     FocusAfterActivation = GetFocus();
-    PostMessageW(window, WM_APP_RESTORE_FOCUS, 0, 0);
+    PostMessageW(window, WM_APP_RESTORE_FOCUS, 1, 0);
     return 0;
 }
 
@@ -446,7 +446,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
             ExecuteCommand(HotkeyActions[wParam - HOTKEY_ID_BASE].Command);
         return 0;
     case WM_APP_RESTORE_FOCUS:
-        OnRestoreFocus();
+        OnRestoreFocus(wParam != 0);
         return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);

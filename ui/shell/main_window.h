@@ -15,7 +15,7 @@ enum { MAIN_TIMER_ID = 1 };
 
 /* Private messages of the main window, always posted. */
 enum {
-    WM_APP_RESTORE_FOCUS = WM_APP + 1,
+    WM_APP_RESTORE_FOCUS = WM_APP + 1,  /* wParam: 1 when the window was activated */
     WM_APP_COMMAND_FOR = WM_APP + 4,    /* wParam: command, lParam: Session.Id or 0 */
     WM_APP_MENU_DONE = WM_APP + 5,      /* after the menu bar's command, if any */
 };
