@@ -293,16 +293,15 @@ static LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam)
 static void OnRestoreFocus(bool activation)
 {
     /* a click that activated the window has put the focus where it
-     * landed, and the keys typed next go there */
-    if (activation && GetFocus() != FocusAfterActivation)
-        return;
+     * landed, and the keys typed next go there, unless PuTTY asks */
+    bool clicked = activation && GetFocus() != FocusAfterActivation;
     /* typing for the whole broadcast group goes on where it was left */
-    if (SavedFocus && SavedFocus == BroadcastBox && IsWindowVisible(BroadcastBox)) {
+    if (!clicked && SavedFocus && SavedFocus == BroadcastBox && IsWindowVisible(BroadcastBox)) {
         SetFocus(BroadcastBox);
         return;
     }
     Session *s = ActiveSession();
-    if (FrontPuttyBox(s) || FocusPutty(s))
+    if (FrontPuttyBox(s) || clicked || FocusPutty(s))
         return;
     /* a saved PuTTY window is another process's: a hung one would hang
      * the focus change */
