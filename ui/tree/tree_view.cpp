@@ -132,12 +132,18 @@ struct ServerRun {
     int Size;
 };
 
+/* items, with room for one more after count of them */
+static void *Room(void *items, int count, int *size, size_t each)
+{
+    if (count < *size)
+        return items;
+    *size = *size ? *size * 2 : 64;
+    return MemRealloc(items, *size * each);
+}
+
 static void RunAdd(ServerRun *run, ServerNode *node)
 {
-    if (run->Count == run->Size) {
-        run->Size = run->Size ? run->Size * 2 : 64;
-        run->Nodes = (ServerNode **)MemRealloc(run->Nodes, run->Size * sizeof(ServerNode *));
-    }
+    run->Nodes = (ServerNode **)Room(run->Nodes, run->Count, &run->Size, sizeof(ServerNode *));
     run->Nodes[run->Count++] = node;
 }
 
@@ -192,10 +198,7 @@ static HTREEITEM FolderItem(ShownFolder *f)
         bool open = FilledRows++ < OpenRows;
         f->Item = InsertItem(f->Node, parent, TVI_LAST, f->Color, open);
         if (!open) {
-            if (ClosedCount == ClosedSize) {
-                ClosedSize = ClosedSize ? ClosedSize * 2 : 64;
-                Closed = (HTREEITEM *)MemRealloc(Closed, ClosedSize * sizeof(HTREEITEM));
-            }
+            Closed = (HTREEITEM *)Room(Closed, ClosedCount, &ClosedSize, sizeof(HTREEITEM));
             Closed[ClosedCount++] = f->Item;
         }
     }
